@@ -18,3 +18,13 @@ foreach(part IN ITEMS sim tests tools)
     add_subdirectory(${part})
   endif()
 endforeach()
+
+# The fuzz preset builds with clang and libFuzzer (fuzz/CMakeLists.txt).
+option(ATMOSPHERE_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+if(ATMOSPHERE_FUZZ AND EXISTS ${PROJECT_SOURCE_DIR}/fuzz/CMakeLists.txt)
+  add_subdirectory(fuzz)
+endif()
+# Benchmarks are meant for the release preset, where nothing is sanitized.
+if(EXISTS ${PROJECT_SOURCE_DIR}/bench/CMakeLists.txt AND NOT ATMOSPHERE_SANITIZE)
+  add_subdirectory(bench)
+endif()
