@@ -1,0 +1,32 @@
+// The preview tool's two commands, apart from their command-line parsing:
+// `run` flies a flight and writes the chart, the timeline and the trace;
+// `check` explains a configuration file.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace preview {
+
+struct RunRequest {
+    std::string configPath = "atmosphere.ini";
+    std::string outputDirectory = "preview";
+    std::string weather = "CLOUDS";     // upper-case weather name of the built-in climb
+    float speed = 2.0f;                 // units per frame, built-in climb
+    bool inVehicle = false;
+    float gameWind = 3.0f;              // the game's own wind speed
+    std::string flightFile;             // a flight file instead of the built-in climb
+    bool trace = false;                 // also write trace.jsonl
+};
+
+// Runs the flight and writes chart.svg, timeline.csv (and trace.jsonl) into
+// the output folder, printing the summary to `out`. Every input is checked
+// before anything is written: on bad input it prints the reason to `err`,
+// writes nothing and returns 2. Returns 0 on success.
+int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err);
+
+// Prints every finding about `configPath` to `out`, one per line; returns 1
+// when one of them is an error, else 0.
+int CheckCommand(const std::string& configPath, std::ostream& out);
+
+}  // namespace preview

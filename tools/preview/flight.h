@@ -1,0 +1,62 @@
+// Flights for the preview: what the player does, frame by frame. Either the
+// built-in climb (from the ground to above the space zone and back down) or a
+// flight file replayed line by line.
+//
+// Flight file: CSV, one line per key frame, '#' starts a comment line. The
+// first line may name the columns (frame and altitude first, then any of
+// weather, vehicle, keys, tags); without it the columns are taken in that
+// order. Between two key frames the altitude moves linearly; weather and
+// vehicle hold until changed; keys and tags act on their own frame only.
+//   frame     whole number, increasing from line to line
+//   altitude  of the player (or of the vehicle the player sits in)
+//   weather   one of the 15 upper-case weather names: the game's weather from then on
+//   vehicle   1 in a vehicle, 0 on foot
+//   keys      hotkeys released in that frame, separated by ';' or spaces:
+//             reload, onoff, debug (the configured keys) or a code such as 0x2E
+//   tags      entity tag commands left on the player, separated by ';' or
+//             spaces: fileindex=N, reload=1, enabled=1, debugmode=1
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace preview {
+
+struct FlightFrame {
+    float altitude = 0;
+    int weather = -1;                                // weather index set in this frame; -1: unchanged
+    int vehicle = -1;                                // 1: enters a vehicle, 0: leaves it, -1: unchanged
+    std::vector<std::string> keys;                   // "reload", "onoff", "debug" or a code "0x2E"
+    std::vector<std::pair<std::string, int>> tags;   // entity tag name as the module reads it, value
+};
+
+struct Flight {
+    std::string name;                 // for the chart's title and the summary
+    int startWeather = 2;             // the game's weather before the first frame
+    bool startInVehicle = false;
+    float gameWind = 1.0f;            // the game's own wind speed
+    std::vector<FlightFrame> frames;  // one entry per frame, from frame 0
+};
+
+// A flight file that cannot be read; the message starts with FILE:LINE.
+class FlightError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The built-in climb: from 0 up to `top` at `speed` units per frame and back down.
+// Throws FlightError when the speed or the top makes no sensible flight.
+Flight BuildClimb(int weather, float speed, float top, bool inVehicle, float gameWind);
+
+// Reads a flight file. Throws FlightError naming the line and the reason.
+Flight ReadFlightFile(const std::string& path, int startWeather, bool inVehicle, float gameWind);
+
+// The weather index of an upper-case weather name, or -1.
+int WeatherIndexOf(const std::string& name);
+
+// Longest flight the tool will run, in frames.
+inline constexpr size_t MaximumFlightFrames = 1'000'000;
+
+}  // namespace preview
