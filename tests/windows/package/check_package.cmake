@@ -1,0 +1,38 @@
+# Builds the release zip with CPack and checks what is inside it.
+set(zip "${BUILD_DIR}/atmosphere-${VERSION}-win64.zip")
+file(REMOVE "${zip}")
+execute_process(COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP --config "${BUILD_DIR}/CPackConfig.cmake"
+                WORKING_DIRECTORY "${BUILD_DIR}" RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0 OR NOT EXISTS "${zip}")
+  message(FATAL_ERROR "cpack did not make ${zip}:\n${output}")
+endif()
+
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf "${zip}" OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+string(REPLACE "\n" ";" entries "${listing}")
+list(FILTER entries EXCLUDE REGEX "^$")
+list(SORT entries)
+set(expected "INSTALL.txt;atmosphere.dll;atmosphere.ini")
+if(NOT entries STREQUAL expected)
+  message(FATAL_ERROR "the zip holds [${entries}], expected [${expected}]")
+endif()
+
+# The version resource stores its strings in UTF-16: look for the
+# "ProductVersion" key followed by the project's version.
+function(utf16_hex text out)
+  string(HEX "${text}" hex)
+  string(REGEX REPLACE "(..)" "\\100" hex "${hex}")
+  set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+file(READ "${BUILD_DIR}/atmosphere.dll" dll HEX)
+utf16_hex("ProductVersion" key)
+utf16_hex("${VERSION}" value)
+string(FIND "${dll}" "${key}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "atmosphere.dll carries no version resource")
+endif()
+string(SUBSTRING "${dll}" ${at} 200 around)
+string(FIND "${around}" "${value}" versionAt)
+if(versionAt EQUAL -1)
+  message(FATAL_ERROR "atmosphere.dll's version resource does not say ${VERSION}")
+endif()
+message(STATUS "atmosphere-${VERSION}-win64.zip holds ${entries}; the DLL says version ${VERSION}")
