@@ -238,6 +238,25 @@ void DrawZoneBands(Svg& svg, const Timeline& timeline, const FrameAxis& axis, co
     }
 }
 
+// Greys out the frames in which the module was switched off.
+void DrawDisabledRuns(Svg& svg, const Timeline& timeline, const FrameAxis& axis, double top, double bottom) {
+    const auto& frames = timeline.frames;
+    for (size_t i = 0; i < frames.size();) {
+        if (frames[i].enabled) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < frames.size() && !frames[end].enabled) ++end;
+        const double x0 = axis.X(frames[i].frame);
+        const double x1 = end < frames.size() ? axis.X(frames[end].frame) : PlotRight;
+        svg.Rect(x0, top, std::max(1.0, x1 - x0), bottom - top,
+                 "class=\"module-off\" fill=\"#808080\" fill-opacity=\"0.25\"");
+        svg.Text(x0 + 3, top + 12, "module off", "fill=\"#333333\" font-size=\"11\"");
+        i = end;
+    }
+}
+
 void DrawEvents(Svg& svg, const Timeline& timeline, const FrameAxis& axis, double top, double laneHeight) {
     const int lanes = static_cast<int>(std::size(LaneNames));
     svg.Rect(PlotLeft, top, PlotRight - PlotLeft, laneHeight * lanes, "fill=\"none\" stroke=\"#999999\"");
@@ -350,6 +369,7 @@ std::string RenderChart(const Timeline& timeline) {
     DrawSeries(svg, timeline, axis, windPanel, GameWindStyle, [](const FrameSample& s) { return s.gameWind; },
                always, "game-wind");
     DrawEvents(svg, timeline, axis, eventsTop, laneHeight);
+    DrawDisabledRuns(svg, timeline, axis, altitude.top, bottom);
     DrawLegend(svg, altitude.top);
     return svg.Finish();
 }

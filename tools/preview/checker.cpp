@@ -647,8 +647,15 @@ std::vector<Finding> CheckConfiguration(const std::string& path) {
 std::string FormatFinding(const Finding& finding) {
     static constexpr const char* Names[] = {"note", "warning", "error"};
     std::string text = finding.file;
-    if (finding.line > 0) text += ":" + std::to_string(finding.line);
-    return text + ": " + Names[static_cast<int>(finding.severity)] + ": " + finding.message;
+    if (finding.line > 0) {
+        text += ':';
+        text += std::to_string(finding.line);
+    }
+    text += ": ";
+    text += Names[static_cast<int>(finding.severity)];
+    text += ": ";
+    text += finding.message;
+    return text;
 }
 
 bool HasErrors(const std::vector<Finding>& findings) {
