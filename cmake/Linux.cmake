@@ -12,19 +12,26 @@ file(GLOB ATMOSPHERE_PORTABLE_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURC
 add_library(atmosphere_module STATIC ${ATMOSPHERE_MODULE_SOURCES} ${ATMOSPHERE_PORTABLE_PLATFORM_SOURCES})
 target_include_directories(atmosphere_module PUBLIC ${ATMOSPHERE_INCLUDE_DIR})
 
+# The fuzz preset builds with clang and libFuzzer (fuzz/CMakeLists.txt); it
+# needs neither the tests nor the tools, whose ctest entries would otherwise
+# run a second time there.
+option(ATMOSPHERE_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+
 enable_testing()
-foreach(part IN ITEMS sim tests tools)
+set(linux_parts sim tests tools)
+if(ATMOSPHERE_FUZZ)
+  set(linux_parts sim)
+endif()
+foreach(part IN LISTS linux_parts)
   if(EXISTS ${PROJECT_SOURCE_DIR}/${part}/CMakeLists.txt)
     add_subdirectory(${part})
   endif()
 endforeach()
 
-# The fuzz preset builds with clang and libFuzzer (fuzz/CMakeLists.txt).
-option(ATMOSPHERE_FUZZ "Build the libFuzzer targets (clang only)" OFF)
 if(ATMOSPHERE_FUZZ AND EXISTS ${PROJECT_SOURCE_DIR}/fuzz/CMakeLists.txt)
   add_subdirectory(fuzz)
 endif()
 # Benchmarks are meant for the release preset, where nothing is sanitized.
-if(EXISTS ${PROJECT_SOURCE_DIR}/bench/CMakeLists.txt AND NOT ATMOSPHERE_SANITIZE)
+if(EXISTS ${PROJECT_SOURCE_DIR}/bench/CMakeLists.txt AND NOT ATMOSPHERE_SANITIZE AND NOT ATMOSPHERE_FUZZ)
   add_subdirectory(bench)
 endif()

@@ -1,0 +1,77 @@
+# Runs every corpus file (and the shipped atmosphere.ini) through both
+# configuration readers, the real Windows profile functions under wine and the
+# portable reader through the Linux atmosphere-sim, and requires the two
+# settings records to be identical field by field.
+# Inputs: WINE, DUMP (config_dump.exe), SIM (Linux atmosphere-sim), CORPUS,
+# SHIPPED (atmosphere.ini), WORK (scratch folder).
+if(NOT EXISTS "${SIM}")
+  message(FATAL_ERROR "No Linux atmosphere-sim at ${SIM}: build the linux preset first "
+                      "(or set ATMOSPHERE_LINUX_BUILD_DIR).")
+endif()
+file(GLOB files LIST_DIRECTORIES false "${CORPUS}/*.ini")
+list(LENGTH files corpus_count)
+if(corpus_count LESS 30)
+  message(FATAL_ERROR "Corpus at ${CORPUS} has only ${corpus_count} files")
+endif()
+list(APPEND files "${SHIPPED}")
+
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+execute_process(COMMAND "${WINE}" "${DUMP}" "${WORK}" ${files}
+                RESULT_VARIABLE wine_result ERROR_VARIABLE wine_errors)
+if(NOT wine_result EQUAL 0)
+  message(FATAL_ERROR "config_dump under wine failed (${wine_result}): ${wine_errors}")
+endif()
+
+# Lists the fields whose values differ, descending into objects.
+function(compare_json windows linux path out)
+  set(differences "")
+  string(JSON count LENGTH "${windows}")
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE ${last})
+    string(JSON member MEMBER "${windows}" ${i})
+    string(JSON type TYPE "${windows}" "${member}")
+    string(JSON w GET "${windows}" "${member}")
+    string(JSON l ERROR_VARIABLE missing GET "${linux}" "${member}")
+    if(missing)
+      list(APPEND differences "${path}${member}: missing on Linux")
+    elseif(type STREQUAL "OBJECT")
+      compare_json("${w}" "${l}" "${path}${member}." nested)
+      list(APPEND differences ${nested})
+    elseif(NOT w STREQUAL l)
+      list(APPEND differences "${path}${member}: Windows ${w} / Linux ${l}")
+    endif()
+  endforeach()
+  set(${out} "${differences}" PARENT_SCOPE)
+endfunction()
+
+set(failed 0)
+set(index 0)
+foreach(file IN LISTS files)
+  math(EXPR index "${index} + 1")
+  get_filename_component(name "${file}" NAME)
+  execute_process(COMMAND "${SIM}" config "${file}" --json
+                  OUTPUT_VARIABLE linux_json RESULT_VARIABLE sim_result ERROR_QUIET)
+  set(windows_file "${WORK}/${index}.json")
+  if(NOT sim_result EQUAL 0 OR NOT EXISTS "${windows_file}")
+    message(SEND_ERROR "${name}: no record (atmosphere-sim ${sim_result})")
+    math(EXPR failed "${failed} + 1")
+    continue()
+  endif()
+  file(READ "${windows_file}" windows_json)
+  if(windows_json STREQUAL linux_json)
+    continue()
+  endif()
+  math(EXPR failed "${failed} + 1")
+  string(STRIP "${windows_json}" windows_json)
+  string(STRIP "${linux_json}" linux_json)
+  compare_json("${windows_json}" "${linux_json}" "" differences)
+  string(REPLACE ";" "\n  " differences "${differences}")
+  message(SEND_ERROR "${name}: records differ\n  ${differences}")
+endforeach()
+
+list(LENGTH files total)
+if(failed GREATER 0)
+  message(FATAL_ERROR "${failed} of ${total} files read differently on Windows and Linux")
+endif()
+message(STATUS "${total} files read identically on Windows (wine) and Linux")
