@@ -4,6 +4,8 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_PREFIX x86_64-w64-mingw32)
 
 find_program(CMAKE_CXX_COMPILER NAMES ${MINGW_PREFIX}-g++-posix ${MINGW_PREFIX}-g++ REQUIRED)
+# C too: GoogleTest, built from source for the wine tests, enables it.
+find_program(CMAKE_C_COMPILER NAMES ${MINGW_PREFIX}-gcc-posix ${MINGW_PREFIX}-gcc REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${MINGW_PREFIX}-windres REQUIRED)
 find_program(MINGW_DLLTOOL NAMES ${MINGW_PREFIX}-dlltool REQUIRED)
 find_program(MINGW_OBJDUMP NAMES ${MINGW_PREFIX}-objdump REQUIRED)

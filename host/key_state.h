@@ -18,6 +18,11 @@ struct KeyState {
     std::atomic<uint32_t> released;     // non-zero when the latest message was a key-up
 };
 
+// The handler and the poll never wait for each other: the fields must be
+// plain lock-free words, four to a slot, as the table is laid out.
+static_assert(std::atomic<uint32_t>::is_always_lock_free, "key-state fields must not take a lock");
+static_assert(sizeof(KeyState) == 4 * sizeof(uint32_t), "a slot is four 32-bit fields");
+
 extern KeyState KeyStateTable[KeyStateSlots];
 
 // The keyboard handler registered with the host: overwrites the slot of `key`

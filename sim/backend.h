@@ -1,0 +1,55 @@
+// The seam between the portable simulated host and the process it runs in.
+// Linux (backend_linux.cpp, coroutine_thread.cpp): the script runs on a
+// thread that hands control back and forth with the game thread, the module
+// is linked in and entered through its DllMain, and the game image is a
+// mapped buffer. Windows stand-in (windows/backend_win32.cpp): the script
+// runs on a fiber, and game.exe loads the real DLL and owns the image.
+// Internal to sim/; tests and tools use sim/session.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/host_api.h"
+#include "sim/image.h"
+#include "sim/session.h"
+
+namespace sim::backend {
+
+// The registered script as a coroutine. Created by the game thread on the
+// first frame after registration; destroyed by the game thread, which stops
+// the script where it waits (on Linux by unwinding its thread).
+class ScriptCoroutine {
+public:
+    virtual ~ScriptCoroutine() = default;
+    // Game side: runs the script until its next Suspend or until it returns.
+    virtual void Resume() = 0;
+    // Script side: gives control back to the game until the next Resume.
+    // When the coroutine is being destroyed it does not return normally.
+    virtual void Suspend() = 0;
+    // The script's function has returned.
+    virtual bool Finished() const = 0;
+    // The caller is running on this coroutine.
+    virtual bool OnCoroutine() const = 0;
+};
+
+std::unique_ptr<ScriptCoroutine> CreateScriptCoroutine(void (*script)());
+
+// Called by the session's constructor and destructor.
+void AttachGame(const SessionOptions& options);
+void DetachGame();
+
+// The module's entry with a reason; `entry` is the session's option.
+// Linux: entry, or the linked module's DllMain. The stand-in: process
+// attach and detach are game.exe's LoadLibrary and FreeLibrary; other
+// reasons are a fault there.
+int EnterModule(ModuleEntry entry, ModuleHandle instance, uint32_t reason);
+
+void ArrangeImage(ImageMode mode);
+ImageReport ReportImage();
+
+// The game's directory as the module sees it (backslashes, no trailing one).
+std::string GameDirectory(const SessionOptions& options);
+
+}  // namespace sim::backend
