@@ -1,32 +1,16 @@
 #!/usr/bin/env bash
-# Builds the module: atmosphere.dll (preset windows, build/windows/), the Linux
-# build with its tests (preset linux) and the optimised Linux tools (preset
-# release); then flies a short simulated session with the module on the
-# simulated host and prints, frame by frame, the state it left the game in.
+# The main job: builds everything (atmosphere.dll with preset windows into
+# build/windows/, the Linux build with its tests, and the optimised Linux
+# tools with preset release), then previews the shipped atmosphere.ini: the
+# real module flies a climb in the simulated game and the chart and the
+# timeline are written into ./preview/. Arguments are passed on to
+# `atmosphere-sim run` (for example --weather THUNDER, or another file).
 # Installs missing Debian packages first.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
-PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-          libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev)
-
-# Installs the packages that dpkg does not report as installed; quiet and
-# quick when nothing is missing. Non-interactive: CI has no terminal.
-install_missing_packages() {
-    local missing=() package
-    for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "== installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -q
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null
-}
-
-install_missing_packages "${PACKAGES[@]}"
+source scripts/install-packages.sh
+install_missing_packages
 
 for preset in windows linux release; do
     echo "== configure and build: $preset"
@@ -36,6 +20,7 @@ done
 
 echo
 echo "== build/windows/atmosphere.dll is built; put it and atmosphere.ini beside the game's executable."
+echo "== (cmake --build --preset windows --target package makes the release zip)"
 echo
-echo "== a simulated flight (sim/scenarios/climb.scenario), game folder: $(pwd)"
-build/release/sim/atmosphere-scenario --game-dir . --summary sim/scenarios/climb.scenario
+echo "== preview of atmosphere.ini"
+build/release/atmosphere-sim run "$@"

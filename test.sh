@@ -7,26 +7,8 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
-PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-          libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev)
-
-# Installs the packages that dpkg does not report as installed; quiet and
-# quick when nothing is missing. Non-interactive: CI has no terminal.
-install_missing_packages() {
-    local missing=() package
-    for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "== installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -q
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null
-}
-
-install_missing_packages "${PACKAGES[@]}"
+source scripts/install-packages.sh
+install_missing_packages
 
 presets=(linux windows)
 [ -f fuzz/CMakeLists.txt ] && presets+=(fuzz)
