@@ -50,40 +50,40 @@ TEST_F(SignatureScan, ReadOnlyFlagByteIsLeftAlone) {
 }
 
 TEST_F(SignatureScan, WithoutAnImageTheStartUpGoesOn) {
-    sim::ImageSpec spec;
-    spec.present = false;
-    Start("clouds", 40.0f, spec);
+    sim::ImageSpec layout;
+    layout.present = false;
+    Start("clouds", 40.0f, layout);
     EXPECT_EQ(Writes() + RefusedWrites(), 0u);
     EXPECT_GT(CountCalls(1, "EntityPosition"), 0);
 }
 
 // A mismatching byte must be tried again as the signature's first byte.
 TEST_F(SignatureScan, FindsTheSignatureRightAfterAPartialMatch) {
-    sim::ImageSpec spec;
-    spec.patches.push_back({spec.signatureOffset - 1, {0x40}});  // 40 40 53 48 ...
-    Start("clouds", 40.0f, spec);
+    sim::ImageSpec layout;
+    layout.patches.push_back({layout.signatureOffset - 1, {0x40}});  // 40 40 53 48 ...
+    Start("clouds", 40.0f, layout);
     EXPECT_EQ(session->Image().flag, 0);
 }
 
 TEST_F(SignatureScan, FindsTheSignatureRightAfterEightMatchingBytes) {
     // The real start would be swallowed by the decoy's four wildcard bytes.
-    sim::ImageSpec spec;
-    spec.patches.push_back(
-        {spec.signatureOffset - 8, std::vector<uint8_t>(std::begin(PartialSignature), std::end(PartialSignature))});
-    Start("clouds", 40.0f, spec);
+    sim::ImageSpec layout;
+    layout.patches.push_back(
+        {layout.signatureOffset - 8, std::vector<uint8_t>(std::begin(PartialSignature), std::end(PartialSignature))});
+    Start("clouds", 40.0f, layout);
     EXPECT_EQ(session->Image().flag, 0);
 }
 
 TEST_F(SignatureScan, OnlyTheFirstOccurrenceIsUsed) {
-    sim::ImageSpec spec;
-    spec.patches.push_back({0x9020, {1}});
-    spec.patches.push_back({0x6100, SignatureTo(0x6100, 0x9020)});
+    sim::ImageSpec layout;
+    layout.patches.push_back({0x9020, {1}});
+    layout.patches.push_back({0x6100, SignatureTo(0x6100, 0x9020)});
     // An almost-signature before the real one: its last byte differs.
     std::vector<uint8_t> nearMiss = SignatureTo(0x4000, 0x9030);
     nearMiss.back() = 0x28;
-    spec.patches.push_back({0x9030, {1}});
-    spec.patches.push_back({0x4000, nearMiss});
-    Start("clouds", 40.0f, spec);
+    layout.patches.push_back({0x9030, {1}});
+    layout.patches.push_back({0x4000, nearMiss});
+    Start("clouds", 40.0f, layout);
     EXPECT_EQ(session->Image().flag, 0);
     EXPECT_EQ(ByteAt(0x9020), 1);
     EXPECT_EQ(ByteAt(0x9030), 1);
@@ -93,40 +93,40 @@ TEST_F(SignatureScan, OnlyTheFirstOccurrenceIsUsed) {
 // Beside the unreadable page: a partial match that runs into the hole is
 // dropped without touching it, and a match right after the hole is found.
 TEST_F(SignatureScan, StepsOverTheUnreadableHole) {
-    sim::ImageSpec spec;
-    spec.signatureOffset = 3 * sim::ImagePageSize;
-    spec.patches.push_back({2 * sim::ImagePageSize - 8,
+    sim::ImageSpec layout;
+    layout.signatureOffset = 3 * sim::ImagePageSize;
+    layout.patches.push_back({2 * sim::ImagePageSize - 8,
                             std::vector<uint8_t>(std::begin(PartialSignature), std::end(PartialSignature))});
-    Start("clouds", 40.0f, spec);
+    Start("clouds", 40.0f, layout);
     EXPECT_EQ(session->Image().flag, 0);
 }
 
 // Read-only code meets writable data at page 8; both are readable, so a
 // signature across the border is one stretch of bytes.
 TEST_F(SignatureScan, FindsASignatureAcrossTwoReadableRegions) {
-    sim::ImageSpec spec;
-    spec.signatureOffset = 8 * sim::ImagePageSize - 8;
-    Start("clouds", 40.0f, spec);
+    sim::ImageSpec layout;
+    layout.signatureOffset = 8 * sim::ImagePageSize - 8;
+    Start("clouds", 40.0f, layout);
     EXPECT_EQ(session->Image().flag, 0);
 }
 
 // The last possible place, with the flag before it: a negative displacement.
 TEST_F(SignatureScan, FindsASignatureEndingAtTheImageEnd) {
-    sim::ImageSpec spec;
-    spec.signatureOffset = spec.pages * sim::ImagePageSize - sim::SignatureLength;
-    spec.readOnly = {{0, 8}, {15, 1}};
-    Start("clouds", 40.0f, spec);
+    sim::ImageSpec layout;
+    layout.signatureOffset = layout.pages * sim::ImagePageSize - sim::SignatureLength;
+    layout.readOnly = {{0, 8}, {15, 1}};
+    Start("clouds", 40.0f, layout);
     EXPECT_EQ(session->Image().flag, 0);
 }
 
 // A displacement that points outside the image is refused by the guarded
 // write, not followed.
 TEST_F(SignatureScan, DisplacementOutsideTheImageIsNotWritten) {
-    sim::ImageSpec spec;
+    sim::ImageSpec layout;
     std::vector<uint8_t> bytes(sim::SignatureLength);
     sim::WriteSignature(bytes.data(), -0x10000);
-    spec.patches.push_back({spec.signatureOffset, bytes});
-    Start("clouds", 40.0f, spec);
+    layout.patches.push_back({layout.signatureOffset, bytes});
+    Start("clouds", 40.0f, layout);
     EXPECT_EQ(session->Image().flag, 1);
     EXPECT_EQ(Writes(), 0u);
     EXPECT_EQ(RefusedWrites(), 1u);

@@ -380,9 +380,9 @@ TEST_F(SimTest, ImageScanMeetsHolesAndProtection) {
     EXPECT_EQ(platform::ReadableRangeAt(image.begin + 3 * 4096, image.end).end, image.end);
     EXPECT_EQ(platform::ReadableRangeAt(image.begin + 100, image.begin + 200).end, image.begin + 200);
 
-    const sim::ImageSpec spec;
-    unsigned char* flag = const_cast<unsigned char*>(image.begin) + spec.flagOffset;
-    const uint8_t* signature = image.begin + spec.signatureOffset;
+    const sim::ImageSpec layout;
+    unsigned char* flag = const_cast<unsigned char*>(image.begin) + layout.flagOffset;
+    const uint8_t* signature = image.begin + layout.signatureOffset;
     int32_t displacement = 0;
     std::memcpy(&displacement, signature + 8, 4);
     EXPECT_EQ(signature + 13 + displacement, flag);
@@ -395,7 +395,7 @@ TEST_F(SimTest, ImageScanMeetsHolesAndProtection) {
 
     session.ArrangeImage(sim::ImageMode::ReadOnlyTarget);
     const platform::MemoryRange again = platform::GameImage();
-    EXPECT_FALSE(platform::WriteImageByte(const_cast<unsigned char*>(again.begin) + spec.flagOffset, 0));
+    EXPECT_FALSE(platform::WriteImageByte(const_cast<unsigned char*>(again.begin) + layout.flagOffset, 0));
     EXPECT_EQ(session.Image().flag, 1);
     session.ArrangeImage(sim::ImageMode::NoSignature);
     EXPECT_EQ(session.Image().signatures, 0);
