@@ -267,6 +267,12 @@ TEST(PreviewRunCommand, BadInputWritesNothing) {
     EXPECT_FALSE(fs::exists(request.outputDirectory));
 
     request.flightFile.clear();
+    request.configPath = dir.Write(std::string(64, 'n') + ".ini", "[GLOBAL]\n");
+    EXPECT_EQ(preview::RunPreviewCommand(request, out, err), 2);
+    EXPECT_NE(err.str().find("longer than the 63 characters"), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(request.outputDirectory));
+
+    request.configPath = ShippedIni;
     const std::string blocker = dir.Write("file", "not a folder");
     request.outputDirectory = blocker + "/out";
     EXPECT_EQ(preview::RunPreviewCommand(request, out, err), 2);

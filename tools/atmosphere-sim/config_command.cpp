@@ -6,14 +6,12 @@
 // printed and a note goes to standard error.
 #include "tools/atmosphere-sim/config_command.h"
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
-#include "config/configuration.h"
 #include "config/settings.h"
-#include "config/text_copy.h"
+#include "tools/common/configuration_path.h"
 #include "tools/common/settings_dump.h"
 
 namespace {
@@ -24,25 +22,16 @@ struct ConfigOptions {
 };
 
 int RunConfig(const ConfigOptions& options) {
-    const std::filesystem::path path(options.path);
-    std::string directory = path.parent_path().string();
-    directory = directory.empty() ? "./" : directory + "/";
-    const std::string name = path.filename().string();
-
-    ResetSettingsToStartValues();
-    if (directory.size() >= sizeof ModuleDirectory) {
+    switch (LoadConfigurationFromPath(options.path)) {
+    case PathLoad::Loaded:
+        break;
+    case PathLoad::FileMissing:
+        std::cerr << "atmosphere-sim: " << options.path << ": file not found, the module reads the defaults\n";
+        break;
+    case PathLoad::DirectoryTooLong:
         // The module could not even hold this directory: it reads defaults.
         std::cerr << "atmosphere-sim: " << options.path << ": directory too long for the module, defaults used\n";
-        ModuleDirectory[0] = '\0';
-        LoadConfiguration("", false);
-    } else {
-        CopyText(ModuleDirectory, directory.c_str());
-        CopyText(ConfigFileName, name.c_str());
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(path, error)) {
-            std::cerr << "atmosphere-sim: " << options.path << ": file not found, the module reads the defaults\n";
-        }
-        LoadConfiguration(name.c_str(), true);
+        break;
     }
 
     if (options.json) {

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "config/configuration.h"
 #include "config/settings.h"
 #include "tools/preview/chart.h"
 #include "tools/preview/checker.h"
@@ -84,6 +85,12 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
         err << "atmosphere-sim: unknown weather \"" << request.weather << "\"; use one of:";
         for (const auto& name : WeatherNames) err << ' ' << name;
         err << '\n';
+        return 2;
+    }
+    if (fs::path(request.configPath).filename().string().size() >= ConfigFileNameSize) {
+        // The module holds the name in a fixed buffer; a cut name would be another file.
+        err << "atmosphere-sim: the file name of " << request.configPath << " is longer than the "
+            << ConfigFileNameSize - 1 << " characters the module keeps; rename the file\n";
         return 2;
     }
     if (!fs::exists(request.configPath)) {

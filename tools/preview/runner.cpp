@@ -16,6 +16,7 @@
 #include "host/natives.h"
 #include "sim/session.h"
 #include "sim/world.h"
+#include "tools/common/configuration_path.h"
 
 namespace preview {
 namespace {
@@ -162,11 +163,8 @@ std::string WeatherNameOfHash(uint32_t hash) {
 }
 
 void PreloadConfiguration(const std::string& configPath) {
-    const ConfigLocation location = Locate(configPath);
     ResetModule();
-    CopyText(ModuleDirectory, (location.directory + "/").c_str());
-    CopyText(ConfigFileName, location.fileName.c_str());
-    LoadConfiguration(ConfigFileName, true);
+    LoadConfigurationFromPath(std::filesystem::absolute(configPath).string());
 }
 
 PreviewRun RunFlight(const std::string& configPath, const Flight& flight) {
