@@ -6,9 +6,10 @@ if(ATMOSPHERE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# The module as a static library; the platform seam and the host functions
-# come from the simulated host that a program links beside it.
-file(GLOB ATMOSPHERE_PORTABLE_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/portable_*.cpp)
+# The module as a static library with the POSIX file reads; the rest of the
+# platform seam and the host functions come from the simulated host that a
+# program links beside it.
+set(ATMOSPHERE_PORTABLE_PLATFORM_SOURCES ${PROJECT_SOURCE_DIR}/platform/platform_posix.cpp)
 add_library(atmosphere_module STATIC ${ATMOSPHERE_MODULE_SOURCES} ${ATMOSPHERE_PORTABLE_PLATFORM_SOURCES})
 target_include_directories(atmosphere_module PUBLIC ${ATMOSPHERE_INCLUDE_DIR})
 

@@ -1,30 +1,34 @@
-// The configuration reader: one batch of profile reads per load, driven by the
-// key table (config/setting_keys.h), then every value stored by its kind.
-// The alternate-file keys are read in the same batch as the rest; when the
-// file redirects, the rest of that batch is simply not used.
+// The configuration reader: one batch of reads per load, driven by the key
+// table (config/setting_keys.h) and answered in one pass over the file's
+// bytes, then every value stored by its kind. The alternate-file keys are
+// read in the same batch as the rest; when the file redirects, the rest of
+// that batch is simply not used.
 #include "config/configuration.h"
 
 #include <cstring>
 
+#include "config/configuration_reads.h"
 #include "config/number_text.h"
 #include "config/setting_keys.h"
 #include "config/settings.h"
 #include "config/text_copy.h"
-#include "platform/platform.h"
+#include "platform/profile_reader.h"
 
 char ModuleDirectory[ModuleDirectorySize] = "";
 char ConfigFileName[ConfigFileNameSize] = "atmosphere.ini";
+
+// A load reads its file once: every read must fit one pass of the reader.
+static_assert(ConfigurationReadCount <= platform::ProfileReadsPerPass);
 
 namespace {
 
 // The name that never redirects, whatever file is being read.
 constexpr char DefaultConfigFileName[] = "atmosphere.ini";
 
-// One batch: the reads and the texts they fill. Module-level, like the
-// record: a load runs on the script coroutine only, and a nested load for the
-// alternate file starts only once this one needs nothing more of its batch.
-platform::ProfileRead Reads[ConfigurationReadCount];
-char ReadTexts[ConfigurationReadCount][SettingTextSize];
+// The batch of a load. Module-level, like the record: a load runs on the
+// script coroutine only, and a nested load for the alternate file starts only
+// once this one needs nothing more of its batch.
+ConfigurationReads Batch;
 
 size_t BoundedLength(const char* text, size_t capacity) {
     const void* end = std::memchr(text, '\0', capacity);
@@ -43,17 +47,18 @@ bool JoinPath(char (&path)[ModuleDirectorySize], const char* fileName) {
     return true;
 }
 
-void PrepareRead(size_t index, const char* section, const SettingKey& key) {
-    platform::ProfileRead& read = Reads[index];
+void PrepareRead(ConfigurationReads& batch, size_t index, const char* section, const SettingKey& key) {
+    platform::ProfileRead& read = batch.reads[index];
     read.section = section;
     read.key = key.key;
     read.kind = IsIntegerKind(key.kind) ? platform::ProfileReadKind::Integer : platform::ProfileReadKind::Text;
     read.defaultNumber = key.defaultNumber;
     read.defaultText = key.defaultText;
-    read.text = ReadTexts[index];
+    read.text = batch.texts[index];
     read.capacity = SettingTextSize;
     read.number = 0;
-    ReadTexts[index][0] = '\0';
+    read.line = 0;
+    batch.texts[index][0] = '\0';
 }
 
 // What an absent file gives: every read its default.
@@ -99,36 +104,51 @@ void Store(Record& record, const SettingKey& key, const platform::ProfileRead& r
 
 }  // namespace
 
-bool LoadConfiguration(const char* fileName, bool allowAlternate) {
+void PrepareConfigurationReads(ConfigurationReads& batch) {
     size_t index = 0;
-    for (const SettingKey& key : GlobalSettingKeys) PrepareRead(index++, key.section, key);
+    for (const SettingKey& key : GlobalSettingKeys) PrepareRead(batch, index++, key.section, key);
     for (int weather = 0; weather < WeatherCount; ++weather) {
-        for (const SettingKey& key : WeatherSettingKeys) PrepareRead(index++, WeatherNames[weather], key);
+        for (const SettingKey& key : WeatherSettingKeys) PrepareRead(batch, index++, WeatherNames[weather], key);
     }
+}
 
-    char path[ModuleDirectorySize];
-    if (JoinPath(path, fileName)) {
-        platform::ReadProfile(path, Reads, ConfigurationReadCount);
-    } else {
-        for (platform::ProfileRead& read : Reads) UseDefaults(read);
-    }
+const char* ConfigurationRedirect(const ConfigurationReads& batch) {
+    if (batch.reads[AlternateSwitchRow].number != 1) return nullptr;
+    const char* name = batch.texts[AlternateNameRow];
+    return std::strcmp(name, DefaultConfigFileName) != 0 ? name : nullptr;
+}
 
-    if (Reads[AlternateSwitchRow].number == 1) {
-        char alternate[SettingTextSize];
-        CopyText(alternate, Reads[AlternateNameRow].text);
-        if (allowAlternate && std::strcmp(alternate, DefaultConfigFileName) != 0) {
-            LoadConfiguration(alternate, false);
-            return true;
-        }
-    }
-
-    index = 0;
+void StoreConfigurationReads(const ConfigurationReads& batch, AtmosphereSettings& record) {
+    size_t index = 0;
     for (const SettingKey& key : GlobalSettingKeys) {
-        if (key.offset != NotStored) Store(Settings, key, Reads[index]);
+        if (key.offset != NotStored) Store(record, key, batch.reads[index]);
         ++index;
     }
-    for (WeatherSettings& row : Settings.Weather) {
-        for (const SettingKey& key : WeatherSettingKeys) Store(row, key, Reads[index++]);
+    for (WeatherSettings& row : record.Weather) {
+        for (const SettingKey& key : WeatherSettingKeys) Store(row, key, batch.reads[index++]);
     }
+}
+
+bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, bool allowAlternate) {
+    PrepareConfigurationReads(Batch);
+    char path[ModuleDirectorySize];
+    if (JoinPath(path, fileName)) {
+        source(path, Batch.reads, ConfigurationReadCount);
+    } else {
+        for (platform::ProfileRead& read : Batch.reads) UseDefaults(read);
+    }
+
+    if (const char* redirect = ConfigurationRedirect(Batch); redirect != nullptr && allowAlternate) {
+        // The nested load reuses the batch: keep the name apart first.
+        char alternate[SettingTextSize];
+        CopyText(alternate, redirect);
+        LoadConfigurationWith(source, alternate, false);
+        return true;
+    }
+    StoreConfigurationReads(Batch, Settings);
     return true;
+}
+
+bool LoadConfiguration(const char* fileName, bool allowAlternate) {
+    return LoadConfigurationWith(platform::ReadProfileFile, fileName, allowAlternate);
 }

@@ -63,7 +63,7 @@ bool MagnitudeAboveOne(const char* digits, const char* end, bool hex) {
 
 }  // namespace
 
-int32_t ParseKeyCode(const char* text) {
+int32_t ParseKeyCode(const char* text, size_t* used) {
     const char* p = text;
     while (IsCSpace(*p)) ++p;
     bool negative = false;
@@ -75,10 +75,12 @@ int32_t ParseKeyCode(const char* text) {
     // largest magnitude that still fits (negative only).
     constexpr uint64_t Limit = uint64_t{1} << 31;
     uint64_t magnitude = 0;
+    const char* digits = p;
     for (int digit; (digit = HexDigitValue(*p)) >= 0; ++p) {
         magnitude = magnitude * 16 + static_cast<uint64_t>(digit);
         if (magnitude > Limit) magnitude = Limit + 1;
     }
+    if (used != nullptr) *used = p == digits ? 0 : static_cast<size_t>(p - text);
     if (negative) {
         if (magnitude >= Limit) return std::numeric_limits<int32_t>::min();
         return -static_cast<int32_t>(magnitude);
@@ -87,7 +89,10 @@ int32_t ParseKeyCode(const char* text) {
     return static_cast<int32_t>(magnitude);
 }
 
-float ParseReal(const char* text) {
+float ParseReal(const char* text, size_t* used) {
+    size_t ignored = 0;
+    if (used == nullptr) used = &ignored;
+    *used = 0;
     const char* p = text;
     while (IsCSpace(*p)) ++p;
     bool negative = false;
@@ -101,7 +106,10 @@ float ParseReal(const char* text) {
         // point and one) to start a hexadecimal number; else "0" is the number.
         const char* q = p + 2;
         const bool startsNumber = HexDigitValue(q[0]) >= 0 || (q[0] == '.' && HexDigitValue(q[1]) >= 0);
-        if (!startsNumber) return negative ? -0.0f : 0.0f;  // the "0" was the number
+        if (!startsNumber) {  // the "0" was the number
+            *used = static_cast<size_t>(p + 1 - text);
+            return negative ? -0.0f : 0.0f;
+        }
         hex = true;
         digits = q;
     } else if (!(IsDecimalDigit(*p) || *p == '.' || ((*p | 0x20) == 'i') || ((*p | 0x20) == 'n'))) {
@@ -113,6 +121,7 @@ float ParseReal(const char* text) {
     const std::from_chars_result result =
         std::from_chars(digits, end, value, hex ? std::chars_format::hex : std::chars_format::general);
     if (result.ec == std::errc::invalid_argument) return 0.0f;
+    *used = static_cast<size_t>(result.ptr - text);
     if (result.ec == std::errc::result_out_of_range) {
         value = MagnitudeAboveOne(digits, result.ptr, hex) ? std::numeric_limits<float>::infinity() : 0.0f;
     }

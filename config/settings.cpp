@@ -110,6 +110,8 @@ constinit AtmosphereSettings Settings = StartValues;
 
 void ResetSettingsToStartValues() { Settings = StartValues; }
 
+void ResetSettingsToStartValues(AtmosphereSettings& record) { record = StartValues; }
+
 WeatherIndex FindWeatherByName(const char* name) {
     for (WeatherIndex i = 0; i < WeatherCount; ++i) {
         if (std::strcmp(WeatherNames[i], name) == 0) return i;

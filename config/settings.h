@@ -69,6 +69,8 @@ extern AtmosphereSettings Settings;
 
 // Puts every field back to its start value, as at load (for tests and tools).
 void ResetSettingsToStartValues();
+// The same for a record of a tool's own.
+void ResetSettingsToStartValues(AtmosphereSettings& record);
 
 // Weather by name: the position of the first WeatherNames entry equal to
 // `name` (case-sensitive, byte for byte), or -1 when none is.

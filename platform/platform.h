@@ -1,8 +1,9 @@
 // The platform seam: everything the module needs from the operating system,
 // and nothing else. Windows implements it with Win32 (platform_win32.cpp); on
 // Linux the simulated host implements it (sim/sim_platform.cpp), with the
-// portable profile reader (platform/portable_profile.h) for the file reads.
-// No platform header leaks through here.
+// file reads of platform_posix.cpp. What the module makes of a file's bytes
+// is portable (platform/profile_reader.h). No platform header leaks through
+// here.
 #pragma once
 
 #include <cstddef>
@@ -23,27 +24,16 @@ uint32_t TickCount();
 // generator (on Linux a deterministic stand-in for it).
 int Random();
 
-// One key read of a configuration load. The reader fills the result field
-// of its kind: `number` for Integer, `text` for Text.
-enum class ProfileReadKind : uint8_t { Integer, Text };
+// Receives the bytes of a file in order, a chunk at a time.
+using FileChunkSink = void (*)(const unsigned char* bytes, size_t size, void* context);
 
-struct ProfileRead {
-    const char* section;       // section name, matched without regard to case
-    const char* key;           // key name, matched without regard to case
-    ProfileReadKind kind;
-    int32_t defaultNumber;     // Integer: the result for an absent or empty key
-    const char* defaultText;   // Text: the result for an absent key
-    char* text;                // Text: destination, always NUL-terminated
-    uint32_t capacity;         // Text: size of `text`, NUL included
-    int32_t number;            // Integer: result
-};
-
-// Performs `count` profile reads from the file at `path`, each exactly as the
-// Windows profile functions would (GetPrivateProfileIntA for Integer,
-// GetPrivateProfileStringA for Text). An absent or unreadable file gives
-// every read its default. The batch lets a platform without those functions
-// parse the file once per load.
-void ReadProfile(const char* path, ProfileRead* reads, size_t count);
+// Reads the file at `path` (Windows separators allowed) once, from start to
+// end, handing every chunk to `sink`, and returns true. Shares the file with
+// every other opener, so an editor that holds it open is never blocked and
+// never blocks the read. Returns false, having called nothing, when there is
+// no file to read there (none, a folder; on Linux also a device or a pipe,
+// which need not ever end). A read that fails part way ends the file there.
+bool ReadFileBytes(const char* path, FileChunkSink sink, void* context);
 
 // A stretch of bytes of the game executable's image.
 struct MemoryRange {

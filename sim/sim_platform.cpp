@@ -1,7 +1,7 @@
 // The platform seam (platform/platform.h) on Linux, served by the live
 // simulated session: the game executable's path, its clock, the C runtime's
-// random sequence and the mapped game image. The profile reads are the
-// portable reader's (platform/portable_profile.cpp).
+// random sequence and the mapped game image. The file reads are
+// platform/platform_posix.cpp's.
 #include <cstdint>
 #include <cstring>
 #include <string>

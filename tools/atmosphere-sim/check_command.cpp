@@ -1,6 +1,7 @@
 // `atmosphere-sim check [CONFIG]`: one finding per line, FILE:LINE:
 // error|warning|note: message, each saying what the module will do and how to
-// fix it. Exit status 1 when an error was found, else 0.
+// fix it. Exit status 1 when an error was found, 2 when there was no file to
+// check (a folder, a device), else 0.
 #include "tools/atmosphere-sim/check_command.h"
 
 #include <iostream>

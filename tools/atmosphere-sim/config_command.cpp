@@ -3,7 +3,8 @@
 // module's own LoadConfiguration fills the record from the start values,
 // following the alternate file as the module does. A missing file is what the
 // module meets on a fresh install, so it is not an error: the defaults are
-// printed and a note goes to standard error.
+// printed and a note goes to standard error. A folder or a device is no
+// configuration at all: exit status 2.
 #include "tools/atmosphere-sim/config_command.h"
 
 #include <iostream>
@@ -28,6 +29,11 @@ int RunConfig(const ConfigOptions& options) {
     case PathLoad::FileMissing:
         std::cerr << "atmosphere-sim: " << options.path << ": file not found, the module reads the defaults\n";
         break;
+    case PathLoad::NotAFile:
+        // A mistyped path, not a configuration: nothing to print.
+        std::cerr << "atmosphere-sim: " << options.path << ": " << DescribeNonFile(options.path)
+                  << ", not a configuration file\n";
+        return 2;
     case PathLoad::DirectoryTooLong:
         // The module could not even hold this directory: it reads defaults.
         std::cerr << "atmosphere-sim: " << options.path << ": directory too long for the module, defaults used\n";

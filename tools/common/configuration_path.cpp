@@ -22,7 +22,21 @@ PathLoad LoadConfigurationFromPath(const std::string& path) {
     CopyText(ModuleDirectory, directory.c_str());
     CopyText(ConfigFileName, name.c_str());
     std::error_code error;
-    const bool present = std::filesystem::is_regular_file(file, error);
+    const std::filesystem::file_status status = std::filesystem::status(file, error);
     LoadConfiguration(name.c_str(), true);
-    return present ? PathLoad::Loaded : PathLoad::FileMissing;
+    if (!std::filesystem::exists(status)) return PathLoad::FileMissing;
+    return std::filesystem::is_regular_file(status) ? PathLoad::Loaded : PathLoad::NotAFile;
+}
+
+std::string DescribeNonFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    switch (fs::status(path, error).type()) {
+    case fs::file_type::directory: return "a folder";
+    case fs::file_type::character:
+    case fs::file_type::block: return "a device";
+    case fs::file_type::fifo: return "a pipe";
+    case fs::file_type::socket: return "a socket";
+    default: return "no regular file";
+    }
 }

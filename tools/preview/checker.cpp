@@ -1,132 +1,133 @@
-// The configuration checker. It reads the file line by line the way the
-// module's reader does (first section of a name, first key of a name, names
-// without regard to case, values trimmed and unquoted), judges each value by
-// the kind its key has in the module's key table, and then checks the record
-// the module really loads for what only shows across keys: zones that can no
-// longer be reached and hotkeys that can never fire.
+// The configuration checker. Two passes over the file's bytes, both through
+// the module's own code: the module's batch of reads (config/
+// configuration_reads.h) gives every value and the line it came from, and
+// from them the record a load stores; then the lexer walks every line once
+// and each is judged against those reads: sections and keys the module
+// never reads, repeats it skips, and values it takes differently from what
+// the author meant. Last come the checks that only the loaded record shows:
+// zones that can no longer be reached and hotkeys that can never fire.
+// Every step is linear in the file's size, and the findings kept per file
+// are bounded.
 #include "tools/preview/checker.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
-#include <sstream>
 
+#include "config/configuration_reads.h"
 #include "config/number_text.h"
 #include "config/setting_keys.h"
 #include "config/settings.h"
-#include "tools/preview/runner.h"
+#include "platform/profile_lexer.h"
+#include "platform/profile_reader.h"
+#include "tools/common/configuration_path.h"
+#include "tools/common/virtual_keys.h"
 
 namespace preview {
 namespace {
 
+using platform::ProfileEncoding;
+using platform::ProfileLine;
+using platform::ProfileLineKind;
+using platform::ProfileUnit;
+
 constexpr size_t TextLimit = SettingTextSize - 1;  // characters a text value keeps
+constexpr size_t DisplayLimit = 80;                // characters of file text quoted in a message
+constexpr size_t FindingLimit = 1000;              // line findings kept per file; the rest are counted
+constexpr size_t SectionCount = 3 + WeatherCount;  // GLOBAL, KEYS, DEBUG and the weathers
 
-struct Line {
-    int number = 0;
-    std::string section;   // the section this line lies in; empty before any
-    bool isSection = false;
-    std::string name;      // section or key name, cut at a NUL as the reader cuts it
-    bool hasValue = false; // the line has an "="
-    std::string value;     // trimmed, one pair of matching quotes removed
-};
+// ---------------------------------------------------------------------------
+// File text in messages
 
-bool IsProfileSpace(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
-
-std::string TrimProfile(const std::string& text) {
-    size_t begin = 0, end = text.size();
-    while (begin < end && IsProfileSpace(static_cast<unsigned char>(text[begin]))) ++begin;
-    while (end > begin && IsProfileSpace(static_cast<unsigned char>(text[end - 1]))) --end;
-    return text.substr(begin, end - begin);
-}
-
-std::string CutAtNul(const std::string& text) { return text.substr(0, text.find('\0')); }
-
-std::string Unquote(const std::string& value) {
-    if (value.size() > 1 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-        return value.substr(1, value.size() - 2);
+void AppendUtf8(std::string& out, uint32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
-    return value;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+void AppendEscaped(std::string& out, unsigned value) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "\\x%02X", value & 0xFFu);
+    out += buffer;
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// Splits the file into lines, counting CRLF, LF and a lone CR as one break each.
-std::vector<Line> ScanLines(const std::string& bytes) {
-    std::vector<Line> lines;
-    std::string section;
-    size_t position = 0;
-    int number = 0;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) position = 3;
-    while (position < bytes.size()) {
-        ++number;
-        size_t end = position;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-        const std::string text = TrimProfile(bytes.substr(position, end - position));
-        position = end;
-        if (position < bytes.size() && bytes[position] == '\r') ++position;
-        if (position < bytes.size() && bytes[position] == '\n' && bytes[position - 1] != '\n') ++position;
-        if (text.empty()) continue;
-        Line line;
-        line.number = number;
-        const size_t close = text.rfind(']');
-        if (text[0] == '[' && close != std::string::npos) {
-            line.isSection = true;
-            line.name = CutAtNul(text.substr(1, close - 1));
-            section = line.name;
-            line.section = section;
-            lines.push_back(line);
-            continue;
-        }
-        line.section = section;
-        const size_t equals = text.find('=');
-        line.hasValue = equals != std::string::npos;
-        line.name = CutAtNul(TrimProfile(text.substr(0, equals)));
-        if (line.hasValue) line.value = Unquote(CutAtNul(TrimProfile(text.substr(equals + 1))));
-        lines.push_back(line);
+// Length of the valid UTF-8 sequence at `bytes` (0 when there is none).
+size_t Utf8SequenceLength(const ProfileUnit* bytes, size_t count) {
+    const unsigned lead = bytes[0];
+    size_t length = 0;
+    uint32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        minimum = 0x10000;
+    } else {
+        return 0;
     }
-    return lines;
-}
-
-size_t EditDistance(const std::string& a, const std::string& b) {
-    std::vector<size_t> previous(b.size() + 1), current(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        current[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t substitution = previous[j - 1] + (std::tolower(a[i - 1]) == std::tolower(b[j - 1]) ? 0 : 1);
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
-        }
-        std::swap(previous, current);
+    if (count < length) return 0;
+    uint32_t codePoint = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        if ((bytes[i] & 0xC0) != 0x80 || bytes[i] > 0xFF) return 0;
+        codePoint = (codePoint << 6) | (bytes[i] & 0x3F);
     }
-    return previous[b.size()];
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
+    return length;
 }
 
-// The candidate closest to `text`, ignoring case; empty when none is close.
-std::string Closest(const std::string& text, const std::vector<std::string>& candidates) {
-    std::string best;
-    size_t bestDistance = std::max<size_t>(3, text.size() / 3) + 1;
-    for (const std::string& candidate : candidates) {
-        const size_t distance = EditDistance(text, candidate);
-        if (distance < bestDistance) {
-            best = candidate;
-            bestDistance = distance;
+// Units of the file as UTF-8 a terminal or a page can show: an 8-bit file's
+// valid UTF-8 stays as written, control characters and stray bytes become
+// \xNN, and a long text is shortened with "...".
+std::string Display(const ProfileUnit* units, size_t count, ProfileEncoding encoding) {
+    std::string out;
+    const size_t shown = std::min(count, DisplayLimit);
+    for (size_t i = 0; i < shown;) {
+        const ProfileUnit u = units[i];
+        if (u < 0x20 || u == 0x7F) {
+            AppendEscaped(out, u);
+            ++i;
+        } else if (u < 0x80) {
+            out += static_cast<char>(u);
+            ++i;
+        } else if (encoding == ProfileEncoding::Ansi) {
+            const size_t length = Utf8SequenceLength(units + i, count - i);
+            if (length == 0) {
+                AppendEscaped(out, u);
+                ++i;
+                continue;
+            }
+            for (size_t k = 0; k < length; ++k) out += static_cast<char>(units[i + k]);
+            i += length;
+        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800u) << 10) + (units[i + 1] - 0xDC00u));
+            i += 2;
+        } else {
+            AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? 0xFFFDu : u);
+            ++i;
         }
     }
-    return best;
+    if (count > shown) out += "...";
+    return out;
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
@@ -137,312 +138,565 @@ std::string Real(double value) {
     return buffer;
 }
 
-// How much of `text` a number reading takes: the length of the longest
-// prefix the module's parser turns into a value (0 when none).
-size_t IntegerPrefixLength(const std::string& text, int base) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (base == 16 && i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
-        std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-        i += 2;
+// "0x46, the F key"
+std::string KeyPhrase(int32_t code) { return KeyCodeText(code) + ", " + DescribeKeyCode(code).name; }
+
+// ---------------------------------------------------------------------------
+// Suggestions
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Edit distance between `text` and `pattern` (at most 64 characters), case
+// folded, by the bit-parallel method: time linear in the text's length.
+size_t EditDistance(const std::string& text, const std::string& pattern) {
+    const size_t m = pattern.size();
+    if (m == 0) return text.size();
+    std::array<uint64_t, 256> equal{};
+    for (size_t i = 0; i < m; ++i) equal[static_cast<unsigned char>(FoldAscii(pattern[i]))] |= uint64_t{1} << i;
+    uint64_t positive = m == 64 ? ~uint64_t{0} : (uint64_t{1} << m) - 1;
+    uint64_t negative = 0;
+    const uint64_t last = uint64_t{1} << (m - 1);
+    size_t score = m;
+    for (const char c : text) {
+        const uint64_t eq = equal[static_cast<unsigned char>(FoldAscii(c))];
+        const uint64_t xv = eq | negative;
+        const uint64_t xh = (((eq & positive) + positive) ^ positive) | eq;
+        uint64_t ph = negative | ~(xh | positive);
+        uint64_t mh = positive & xh;
+        if (ph & last) ++score;
+        if (mh & last) --score;
+        ph = (ph << 1) | 1;
+        mh <<= 1;
+        positive = mh | ~(xv | ph);
+        negative = ph & xv;
     }
-    const size_t digits = i;
-    while (i < text.size() && (base == 16 ? std::isxdigit(static_cast<unsigned char>(text[i]))
-                                          : std::isdigit(static_cast<unsigned char>(text[i])))) {
-        ++i;
-    }
-    return i == digits ? 0 : i;
+    return score;
 }
 
-size_t RealPrefixLength(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    const char* begin = text.data() + i;
-    const char* end = text.data() + text.size();
-    float value = 0;
-    std::from_chars_result result{};
-    if (end - begin > 2 && begin[0] == '0' && (begin[1] == 'x' || begin[1] == 'X')) {
-        result = std::from_chars(begin + 2, end, value, std::chars_format::hex);
-        if (result.ptr == begin + 2) return i + 1;  // "0x" alone reads as the 0
-    } else {
-        result = std::from_chars(begin, end, value);
+// The candidate closest to `text`, ignoring case; empty when none is close.
+std::string Closest(const std::string& text, const std::vector<std::string>& candidates) {
+    std::string best;
+    size_t bestDistance = std::max<size_t>(3, text.size() / 3) + 1;
+    for (const std::string& candidate : candidates) {
+        const size_t gap = text.size() > candidate.size() ? text.size() - candidate.size() : candidate.size() - text.size();
+        if (gap >= bestDistance) continue;
+        const size_t distance = EditDistance(text, candidate);
+        if (distance < bestDistance) {
+            best = candidate;
+            bestDistance = distance;
+        }
     }
-    if (result.ptr == begin) return 0;
-    return static_cast<size_t>(result.ptr - text.data());
+    return best;
 }
 
-// The integer a profile integer read gives for a non-empty value.
-int64_t ProfileInteger(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    uint32_t base = 10;
-    if (i + 1 < text.size() && text[i] == '0') {
-        if (text[i + 1] == 'x') base = 16, i += 2;
-        else if (text[i + 1] == 'o') base = 8, i += 2;
-        else if (text[i + 1] == 'b') base = 2, i += 2;
-    }
-    uint32_t total = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        uint32_t digit = 99;
-        if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
-        else if (c >= 'a' && c <= 'z') digit = static_cast<uint32_t>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'Z') digit = static_cast<uint32_t>(c - 'A' + 10);
-        if (digit >= base) break;
-        total = total * base + digit;
-    }
-    return static_cast<int32_t>(negative ? 0u - total : total);
+std::string DidYouMean(const std::string& suggestion) {
+    return suggestion.empty() ? std::string() : "; did you mean " + suggestion + "?";
 }
 
-bool IsPlainInteger(const std::string& text) {
-    size_t i = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-    if (i == text.size()) return false;
-    for (; i < text.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-    }
-    return true;
+// ---------------------------------------------------------------------------
+// The sections and keys the module reads
+
+struct KnownSection {
+    const char* name;
+    std::vector<const SettingKey*> keys;
+    std::vector<size_t> reads;  // the read of each key in the batch
+};
+
+const std::vector<KnownSection>& KnownSections() {
+    static const std::vector<KnownSection> sections = [] {
+        std::vector<KnownSection> list;
+        for (const char* name : {"GLOBAL", "KEYS", "DEBUG"}) {
+            KnownSection section{name, {}, {}};
+            for (size_t row = 0; row < GlobalSettingKeyCount; ++row) {
+                if (std::string(GlobalSettingKeys[row].section) != name) continue;
+                section.keys.push_back(&GlobalSettingKeys[row]);
+                section.reads.push_back(GlobalReadIndex(row));
+            }
+            list.push_back(section);
+        }
+        for (int weather = 0; weather < WeatherCount; ++weather) {
+            KnownSection section{WeatherNames[weather], {}, {}};
+            for (size_t row = 0; row < WeatherSettingKeyCount; ++row) {
+                section.keys.push_back(&WeatherSettingKeys[row]);
+                section.reads.push_back(WeatherReadIndex(weather, row));
+            }
+            list.push_back(section);
+        }
+        return list;
+    }();
+    return sections;
 }
 
-class Checker {
+std::vector<std::string> SectionNames() {
+    std::vector<std::string> names;
+    for (const KnownSection& section : KnownSections()) names.emplace_back(section.name);
+    return names;
+}
+
+// The section, its key and the weather row (-1 for a global key) of a read.
+struct ReadOwner {
+    size_t section;
+    size_t key;
+};
+
+ReadOwner OwnerOf(size_t read) {
+    const auto& sections = KnownSections();
+    for (size_t s = 0; s < sections.size(); ++s) {
+        for (size_t k = 0; k < sections[s].reads.size(); ++k) {
+            if (sections[s].reads[k] == read) return {s, k};
+        }
+    }
+    return {0, 0};
+}
+
+// The field a key fills in the record: the global record or a weather's row.
+template <typename T>
+const T& FieldOf(const AtmosphereSettings& record, size_t section, const SettingKey& key) {
+    if (section < 3) return SettingField<T>(record, key);
+    return SettingField<T>(record.Weather[section - 3], key);
+}
+
+// ---------------------------------------------------------------------------
+// One file
+
+// The reads of one file, answered from its bytes as a load answers them.
+ConfigurationReads ReadsOf(std::string_view bytes) {
+    ConfigurationReads batch;
+    PrepareConfigurationReads(batch);
+    platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), batch.reads,
+                                    ConfigurationReadCount);
+    return batch;
+}
+
+class FileChecker {
 public:
-    Checker(std::string file, std::vector<Finding>& findings) : file_(std::move(file)), findings_(findings) {}
+    FileChecker(std::string file, const ConfigurationReads& batch, const AtmosphereSettings& record)
+        : file_(std::move(file)), batch_(batch), record_(record) {
+        for (const platform::ProfileRead& read : batch.reads) {
+            if (read.line != 0) usedLines_.push_back(read.line);
+        }
+        std::sort(usedLines_.begin(), usedLines_.end());
+    }
 
     void Add(int line, Severity severity, const std::string& message) {
+        if (line > 0 && lineFindings_ >= FindingLimit) {
+            ++dropped_;
+            droppedErrors_ |= severity == Severity::Error;
+            return;
+        }
+        if (line > 0) ++lineFindings_;
         findings_.push_back({file_, line, severity, message});
     }
 
-    // The line checks of one file. Returns the lines for the caller's cross checks.
-    std::vector<Line> CheckLines(const std::string& bytes) {
-        std::vector<Line> lines = ScanLines(bytes);
-        std::map<std::string, int> firstSection;  // lower-case name -> line
-        std::map<std::string, std::map<std::string, int>> firstKey;
-        for (const Line& line : lines) {
-            if (line.isSection) {
-                CheckSection(line, firstSection);
-                continue;
-            }
-            if (!line.name.empty() && (line.name[0] == ';' || line.name[0] == '#')) continue;  // a comment
-            if (line.section.empty()) {
-                Add(line.number, Severity::Warning,
-                    "\"" + line.name + "\" stands before any section: the module never reads it; move it under its section");
-                continue;
-            }
-            // Keys of an unknown or repeated section are covered by the section's own finding.
-            const auto section = firstSection.find(Lower(line.section));
-            if (section == firstSection.end() || section->second != SectionLine(lines, line)) continue;
-            if (KeysOf(line.section).empty()) continue;
-            CheckKeyLine(line, firstKey[Lower(line.section)]);
+    // Judges every line of the file; the reads must come from the same bytes.
+    void CheckLines(std::string_view bytes) {
+        platform::ProfileLexer lexer{};
+        platform::BeginProfile(lexer, platform::ProfileHandler{this, nullptr, nullptr, &FileChecker::OnLine});
+        platform::FeedProfile(lexer, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        platform::FinishProfile(lexer);
+        EndBrokenBlock(lastLine_ + 1);
+        if (std::all_of(firstSectionLine_.begin(), firstSectionLine_.end(), [](int line) { return line == 0; })) {
+            Add(0, Severity::Note, "no section here is one the module reads: it uses the default of every key");
         }
-        return lines;
     }
 
     // What only the loaded record shows: unreachable zones, dead hotkeys.
-    void CheckRecord(const std::vector<Line>& lines) {
-        for (int weather = 0; weather < WeatherCount; ++weather) CheckZoneOrder(lines, weather);
-        CheckHotkeys(lines);
+    void CheckRecord() {
+        for (int weather = 0; weather < WeatherCount; ++weather) CheckZoneOrder(weather);
+        CheckHotkeys();
     }
+
+    // The findings in line order, file-wide ones first.
+    std::vector<Finding> Finish() {
+        if (dropped_ > 0) {
+            findings_.push_back({file_, 0, droppedErrors_ ? Severity::Error : Severity::Warning,
+                                 std::to_string(dropped_) + " more findings not shown (only the first " +
+                                     std::to_string(FindingLimit) + " are): this is hardly a configuration file"});
+        }
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const Finding& a, const Finding& b) { return a.line < b.line; });
+        return std::move(findings_);
+    }
+
+    // The line of a read of the batch (0: the read took its default).
+    int LineOfRead(size_t read) const { return static_cast<int>(batch_.reads[read].line); }
 
 private:
-    static int SectionLine(const std::vector<Line>& lines, const Line& keyLine) {
-        int found = 0;
-        for (const Line& line : lines) {
-            if (line.number > keyLine.number) break;
-            if (line.isSection) found = line.number;
-        }
-        return found;
-    }
+    enum class Place { BeforeAny, Known, Ignored };
 
-    static std::vector<std::string> KnownSections() {
-        std::vector<std::string> names = {"GLOBAL", "KEYS", "DEBUG"};
-        for (const auto& weather : WeatherNames) names.emplace_back(weather);
-        return names;
-    }
+    static void OnLine(const ProfileLine& line, void* context) { static_cast<FileChecker*>(context)->Line(line); }
 
-    static std::vector<const SettingKey*> KeysOf(const std::string& section) {
-        std::vector<const SettingKey*> keys;
-        for (const SettingKey& key : GlobalSettingKeys) {
-            if (Lower(key.section) == Lower(section)) keys.push_back(&key);
-        }
-        if (keys.empty() && FindWeatherByName(Upper(section).c_str()) >= 0) {
-            for (const SettingKey& key : WeatherSettingKeys) keys.push_back(&key);
-        }
-        return keys;
-    }
-
-    void CheckSection(const Line& line, std::map<std::string, int>& firstSection) {
-        const std::vector<std::string> known = KnownSections();
-        const bool isKnown = std::any_of(known.begin(), known.end(),
-                                         [&](const std::string& name) { return Lower(name) == Lower(line.name); });
-        const auto [entry, inserted] = firstSection.emplace(Lower(line.name), line.number);
-        if (!isKnown) {
-            const std::string closest = Closest(line.name, known);
-            Add(line.number, Severity::Warning,
-                "section [" + line.name + "] matches no section the module reads, so every key in it is ignored" +
-                    (closest.empty() ? std::string("") : "; did you mean [" + closest + "]?"));
-        } else if (!inserted) {
-            Add(line.number, Severity::Warning,
-                "section [" + line.name + "] repeats the one on line " + std::to_string(entry->second) +
-                    ": the module reads only the first, so every key here is ignored; merge the two");
-        }
-    }
-
-    void CheckKeyLine(const Line& line, std::map<std::string, int>& firstKey) {
-        const std::vector<const SettingKey*> keys = KeysOf(line.section);
-        const SettingKey* key = nullptr;
-        std::vector<std::string> names;
-        for (const SettingKey* candidate : keys) {
-            names.emplace_back(candidate->key);
-            if (Lower(candidate->key) == Lower(line.name)) key = candidate;
-        }
-        if (key == nullptr) {
-            const std::string closest = Closest(line.name, names);
-            Add(line.number, Severity::Warning,
-                "key \"" + line.name + "\" matches no key of [" + line.section + "], so the module ignores it" +
-                    (closest.empty() ? std::string("") : "; did you mean " + closest + "?"));
+    void Line(const ProfileLine& line) {
+        lastLine_ = line.number;
+        if (line.kind == ProfileLineKind::Section) {
+            EndBrokenBlock(line.number);
+            Section(line);
             return;
         }
-        const auto [entry, inserted] = firstKey.emplace(Lower(line.name), line.number);
-        if (!inserted) {
+        if (line.nameLength > 0 && (line.name[0] == ';' || line.name[0] == '#')) return;  // a comment
+        if (line.nameLength > 0 && line.name[0] == '[') {
+            EndBrokenBlock(line.number);
+            broken_ = {static_cast<int>(line.number), Display(line.name, KeptName(line), line.encoding)};
+            return;
+        }
+        const bool used = IsUsedLine(line.number);
+        if (broken_.line != 0 && !used) return;  // explained by the broken header
+        switch (place_) {
+        case Place::BeforeAny:
             Add(line.number, Severity::Warning,
-                std::string(key->key) + " repeats the one on line " + std::to_string(entry->second) +
+                Quoted(Display(line.name, KeptName(line), line.encoding)) +
+                    " stands before any section: the module never reads it; move it under its section");
+            return;
+        case Place::Ignored:
+            return;  // the section's own finding covers its keys
+        case Place::Known:
+            KeyLine(line, used);
+            return;
+        }
+    }
+
+    static size_t KeptName(const ProfileLine& line) { return std::min(line.nameLength, platform::ProfileNameCapacity); }
+    static size_t KeptValue(const ProfileLine& line) { return std::min(line.valueLength, platform::ProfileValueCapacity); }
+
+    bool IsUsedLine(uint32_t number) const { return std::binary_search(usedLines_.begin(), usedLines_.end(), number); }
+
+    void Section(const ProfileLine& line) {
+        const std::string name = Display(line.name, KeptName(line), line.encoding);
+        const auto& sections = KnownSections();
+        size_t known = SectionCount;
+        for (size_t s = 0; s < sections.size() && known == SectionCount; ++s) {
+            if (platform::ProfileNameIs(line, sections[s].name)) known = s;
+        }
+        if (known == SectionCount) {
+            place_ = Place::Ignored;
+            section_ = SectionCount;
+            const std::string suggestion = Closest(name, SectionNames());
+            Add(line.number, Severity::Warning,
+                "section [" + name + "] matches no section the module reads, so every key in it is ignored" +
+                    (suggestion.empty() ? "" : "; did you mean [" + suggestion + "]?"));
+            return;
+        }
+        if (firstSectionLine_[known] != 0) {
+            place_ = Place::Ignored;
+            section_ = SectionCount;
+            Add(line.number, Severity::Warning,
+                "section [" + name + "] repeats the one on line " + std::to_string(firstSectionLine_[known]) +
+                    ": the module reads only the first, so every key here is ignored; merge the two");
+            return;
+        }
+        firstSectionLine_[known] = static_cast<int>(line.number);
+        place_ = Place::Known;
+        section_ = known;
+    }
+
+    // A '[' line without its ']': the module takes it for a key line, so the
+    // lines below it stay in the section above. Named once, when its block ends.
+    void EndBrokenBlock(uint32_t end) {
+        if (broken_.line == 0) return;
+        const int start = broken_.line;
+        std::vector<std::string> taken;
+        for (size_t r = 0; r < ConfigurationReadCount; ++r) {
+            const int line = LineOfRead(r);
+            if (line > start && line < static_cast<int>(end)) taken.emplace_back(batch_.reads[r].key);
+        }
+        std::string where;
+        switch (place_) {
+        case Place::BeforeAny: where = "before any section, where the module reads nothing"; break;
+        case Place::Ignored: where = "in a section the module ignores"; break;
+        case Place::Known: where = std::string("in [") + KnownSections()[section_].name + "]"; break;
+        }
+        std::string message = Quoted(broken_.text) + " is no section header: it lacks its \"]\", so the module reads it as a key" +
+                              " and the lines below it as part of the section above, " + where;
+        if (!taken.empty()) {
+            message += "; it takes";
+            for (size_t i = 0; i < taken.size(); ++i) message += (i == 0 ? " " : ", ") + taken[i];
+            message += std::string(" from there for [") + KnownSections()[section_].name + "]";
+        }
+        message += "; write " + Quoted(broken_.text + "]");
+        Add(start, Severity::Error, message);
+        broken_ = {};
+    }
+
+    void KeyLine(const ProfileLine& line, bool used) {
+        const KnownSection& section = KnownSections()[section_];
+        const std::string name = Display(line.name, KeptName(line), line.encoding);
+        size_t match = section.keys.size();
+        for (size_t k = 0; k < section.keys.size() && match == section.keys.size(); ++k) {
+            if (platform::ProfileNameIs(line, section.keys[k]->key)) match = k;
+        }
+        if (match == section.keys.size()) {
+            std::vector<std::string> names;
+            for (const SettingKey* key : section.keys) names.emplace_back(key->key);
+            Add(line.number, Severity::Warning,
+                "key " + Quoted(name) + " matches no key of [" + section.name + "], so the module ignores it" +
+                    DidYouMean(Closest(name, names)));
+            return;
+        }
+        const SettingKey& key = *section.keys[match];
+        const size_t read = section.reads[match];
+        if (!used || LineOfRead(read) != static_cast<int>(line.number)) {
+            Add(line.number, Severity::Warning,
+                std::string(key.key) + " repeats the one on line " + std::to_string(LineOfRead(read)) +
                     ": the module reads only the first; delete one of them");
             return;
         }
-        if (!line.hasValue) {
+        if (!line.hasEquals) {
             Add(line.number, Severity::Warning,
-                std::string(key->key) + " has no \"=\": the module takes its default and ignores any later " +
-                    key->key + " in this section; write " + key->key + "=value");
+                std::string(key.key) + " has no \"=\": the module takes its default and ignores any later " + key.key +
+                    " in this section; write " + key.key + "=value");
             return;
         }
-        CheckValue(line, *key);
+        CheckValue(line, key, read);
     }
 
-    void CheckValue(const Line& line, const SettingKey& key) {
-        const std::string& value = line.value;
-        const std::string name = key.key;
-        switch (key.kind) {
-        case SettingKind::Flag: CheckFlag(line, name); break;
-        case SettingKind::Integer: CheckInteger(line, name, key.defaultNumber); break;
-        case SettingKind::SmallInteger: CheckFrequency(line, name, key.defaultNumber); break;
-        case SettingKind::KeyCode: CheckKeyCode(line, name); break;
-        case SettingKind::Real: CheckReal(line, name); break;
-        case SettingKind::Text:
-            if (value.size() > TextLimit) {
-                Add(line.number, Severity::Warning,
-                    name + " is " + std::to_string(value.size()) + " characters long: the module keeps the first " +
-                        std::to_string(TextLimit) + ", " + Quoted(value.substr(0, TextLimit)) + "; shorten it");
+    // The value as written (quotes off) for messages, and from `from` on.
+    static std::string WrittenValue(const ProfileLine& line, size_t from = 0) {
+        const size_t start = line.valueQuoted ? 1 : 0;
+        const size_t length = line.valueLength - (line.valueQuoted ? 2 : 0);
+        if (from >= length) return "";
+        const size_t kept = std::min(KeptValue(line) - start, length);
+        return Display(line.value + start + std::min(from, kept), kept - std::min(from, kept), line.encoding) +
+               (length > kept && from < kept ? "..." : "");
+    }
+
+    // Where a ';' or '#' after white space begins what the author meant as a
+    // comment, in the value as written; npos when there is none.
+    static size_t CommentStart(const ProfileLine& line) {
+        const size_t start = line.valueQuoted ? 1 : 0;
+        const size_t kept = KeptValue(line);
+        for (size_t i = start; i < kept; ++i) {
+            if ((line.value[i] == ';' || line.value[i] == '#') && (i == start || platform::IsProfileSpace(line.value[i - 1]))) {
+                return i - start;
             }
-            break;
-        case SettingKind::CloudName: CheckCloud(line, name); break;
-        case SettingKind::WeatherName: CheckWeather(line, name, key); break;
         }
+        return std::string::npos;
     }
 
-    void CheckFlag(const Line& line, const std::string& name) {
-        const std::string& value = line.value;
-        if (value == "0" || value == "1") return;
-        if (value.empty()) {
-            Add(line.number, Severity::Warning, name + " is empty: it reads as off; write 1 (on) or 0 (off)");
-            return;
-        }
-        const int64_t number = ProfileInteger(value);
-        Add(line.number, Severity::Warning,
-            name + " = " + Quoted(value) + " reads as " + std::to_string(number) + ", which is " +
-                (number == 1 ? "on" : "off") + ": only the number 1 switches it on; write 1 or 0");
-    }
-
-    void CheckInteger(const Line& line, const std::string& name, int32_t defaultNumber) {
-        const std::string& value = line.value;
-        if (value.empty()) {
-            Add(line.number, Severity::Note, name + " is empty: the module uses its default, " + std::to_string(defaultNumber));
-            return;
-        }
-        const int64_t number = ProfileInteger(value);
-        if (!IsPlainInteger(value)) {
+    void CheckValue(const ProfileLine& line, const SettingKey& key, size_t read) {
+        const std::string name = key.key;
+        const std::string value = WrittenValue(line);
+        if (line.valueCutAtNul) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + std::to_string(number) + "; write a whole number");
-        } else if (number < 0 || number > 255) {
+                name + " = " + Quoted(value) + " is followed by a NUL byte: the module reads up to it and ignores the rest "
+                "of the line; save the file as plain text");
+        }
+        const size_t comment = CommentStart(line);
+        if (comment != std::string::npos) {
+            CheckCommentedValue(line, key, read, comment);
+            return;
+        }
+        switch (key.kind) {
+        case SettingKind::Flag:
+        case SettingKind::Integer:
+        case SettingKind::SmallInteger: CheckIntegerKinds(line, key); break;
+        case SettingKind::KeyCode: CheckKeyCode(line, key, read); break;
+        case SettingKind::Real: CheckReal(line, key, read); break;
+        case SettingKind::Text: CheckText(line, key, read); break;
+        case SettingKind::CloudName: CheckCloud(line, key, read); break;
+        case SettingKind::WeatherName: CheckWeather(line, key, read); break;
+        }
+        const bool textKind = key.kind == SettingKind::Text || key.kind == SettingKind::CloudName ||
+                              key.kind == SettingKind::WeatherName;
+        if (line.encoding != ProfileEncoding::Ansi && textKind) CheckCodePage(line, key, read);
+    }
+
+    // "Key = value ; comment": the profile format has no comments after a value.
+    void CheckCommentedValue(const ProfileLine& line, const SettingKey& key, size_t read, size_t comment) {
+        const std::string name = key.key;
+        const std::string mark = WrittenValue(line, comment).substr(0, 1);
+        const std::string head = name + " = " + Quoted(WrittenValue(line)) + ": a " + Quoted(mark) +
+                                 " after a value starts no comment; the module ";
+        const char* advice = "; put the comment on a line of its own";
+        const char* text = batch_.texts[read];
+        switch (key.kind) {
+        case SettingKind::Flag:
+        case SettingKind::Integer:
+        case SettingKind::SmallInteger: {
+            const platform::ProfileIntegerReading reading = platform::ReadProfileLineInteger(line, key.defaultNumber);
+            const bool lucky = !reading.empty && reading.used > 0 && reading.used <= comment;
+            Add(line.number, lucky ? Severity::Warning : Severity::Error,
+                head + "reads the number, " + std::to_string(reading.number) + (lucky ? ", and ignores the rest" : "") + advice);
+            return;
+        }
+        case SettingKind::KeyCode: {
+            size_t used = 0;
+            const int32_t code = ParseKeyCode(text, &used);
+            Add(line.number, used > 0 ? Severity::Warning : Severity::Error,
+                head + "reads the code, " + KeyPhrase(code) + (used > 0 ? ", and ignores the rest" : "") + advice);
+            return;
+        }
+        case SettingKind::Real: {
+            size_t used = 0;
+            const float number = ParseReal(text, &used);
+            Add(line.number, used > 0 ? Severity::Warning : Severity::Error,
+                head + "reads the number, " + Real(number) + (used > 0 ? ", and ignores the rest" : "") + advice);
+            return;
+        }
+        case SettingKind::Text:
             Add(line.number, Severity::Warning,
-                name + " = " + std::to_string(number) + " is outside 0..255: the game gets it unchanged; use 0..255");
+                head + "takes all of " + Quoted(Display(line.value, std::min<size_t>(KeptValue(line), TextLimit), line.encoding)) +
+                    " as the name" + advice);
+            return;
+        case SettingKind::CloudName:
+            Add(line.number, Severity::Warning,
+                head + "takes all of it as the cloud name, which matches none, so it loads \"" +
+                    FieldOfRead<char[SettingTextSize]>(key, read) + "\"" + advice);
+            return;
+        case SettingKind::WeatherName:
+            Add(line.number, Severity::Warning,
+                head + "takes all of it as the weather name, which matches none, so " + name +
+                    " keeps its previous value" + advice);
+            return;
         }
     }
 
-    void CheckFrequency(const Line& line, const std::string& name, int32_t defaultNumber) {
-        const std::string& value = line.value;
-        if (value.empty()) {
-            Add(line.number, Severity::Note, name + " is empty: the module uses its default, " + std::to_string(defaultNumber));
+    template <typename T>
+    const T& FieldOfRead(const SettingKey& key, size_t read) const {
+        return FieldOf<T>(record_, OwnerOf(read).section, key);
+    }
+
+    void CheckIntegerKinds(const ProfileLine& line, const SettingKey& key) {
+        const std::string name = key.key;
+        const std::string value = WrittenValue(line);
+        const platform::ProfileIntegerReading reading = platform::ReadProfileLineInteger(line, key.defaultNumber);
+        if (reading.empty) {
+            Add(line.number, key.kind == SettingKind::Flag ? Severity::Warning : Severity::Note,
+                name + " is empty: the module uses its default, " + std::to_string(key.defaultNumber) +
+                    (key.kind == SettingKind::Flag ? ", which is off; write 1 (on) or 0 (off)" : ""));
             return;
         }
-        const int64_t number = ProfileInteger(value);
+        const int32_t number = reading.number;
+        if (key.kind == SettingKind::Flag) {
+            if (reading.used == reading.length && (number == 0 || number == 1) && reading.exact) return;
+            Add(line.number, Severity::Warning,
+                name + " = " + Quoted(value) + " reads as " + std::to_string(number) + ", which is " +
+                    (number == 1 ? "on" : "off") + ": only the number 1 switches it on; write 1 or 0");
+            return;
+        }
+        if (reading.used < reading.length) {
+            std::string why = reading.used == 0 ? " is no number: it reads as 0" : " reads as " + std::to_string(number) + " and ignores " + Quoted(WrittenValue(line, reading.used));
+            if (reading.length > 29 && reading.used == 29) why += " (the module reads only the first 29 characters)";
+            const std::string rest = WrittenValue(line, reading.used);
+            const bool capitalPrefix = value.size() > 1 && value[0] == '0' && (rest[0] == 'X' || rest[0] == 'O' || rest[0] == 'B');
+            Add(line.number, Severity::Warning,
+                name + " = " + Quoted(value) + why +
+                    (capitalPrefix ? "; the prefixes 0x, 0o and 0b must be lower case" : "; write a whole number"));
+            return;  // what the number then does follows from that
+        }
+        if (!reading.exact) {
+            Add(line.number, Severity::Warning,
+                name + " = " + Quoted(value) + " does not fit 32 bits: it reads as " + std::to_string(number) +
+                    "; write a smaller number");
+            return;
+        }
+        if (key.kind == SettingKind::Integer) {
+            if (number < 0 || number > 255) {
+                Add(line.number, Severity::Warning,
+                    name + " = " + std::to_string(number) + " is outside 0..255: the game gets it unchanged; use 0..255");
+            }
+            return;
+        }
+        CheckFrequency(line, name, number);
+    }
+
+    // LightningFrequency keeps the low 8 bits as a signed number, and a
+    // negative one flashes as often as its magnitude: 1..127 are the values
+    // that stay as written, and 128 acts like 127.
+    void CheckFrequency(const ProfileLine& line, const std::string& name, int32_t number) {
+        if (number >= 1 && number <= 127) return;
         const int stored = static_cast<int8_t>(static_cast<uint8_t>(number & 0xFF));
-        if (!IsPlainInteger(value)) {
-            Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + std::to_string(number) + "; write a whole number 1..127");
+        const WeatherIndex weather = static_cast<WeatherIndex>(section_) - 3;
+        const bool flashes = weather >= 0 && (record_.Weather[weather].EnableLightningAboveClouds ||
+                                              record_.Weather[weather].EnableLightningInSpace);
+        if (stored == 0) {
+            // Without lightning in this weather no frequency matters.
+            if (flashes) {
+                Add(line.number, Severity::Warning,
+                    name + " = " + std::to_string(number) + " is stored as 0: no lightning flash is ever asked for; "
+                    "use 1 (rare) to 127 (often), or switch the lightning flags off");
+            }
+            return;
         }
-        const WeatherIndex weather = FindWeatherByName(Upper(line.section).c_str());
-        const bool flashes = weather >= 0 && (Settings.Weather[weather].EnableLightningAboveClouds ||
-                                              Settings.Weather[weather].EnableLightningInSpace);
-        if (stored == 0 && flashes) {
-            Add(line.number, Severity::Warning,
-                name + " = " + std::to_string(number) + " is stored as 0: no lightning flash is ever asked for; "
-                "use 1 (rare) to 127 (often), or switch the lightning flags off");
-        } else if (stored != 0 && (number < 1 || number > 127)) {
-            Add(line.number, Severity::Warning,
-                name + " = " + std::to_string(number) + " is outside 1..127: only its low 8 bits are kept, " +
-                    std::to_string(stored) + ", which flashes as often as " + std::to_string(std::abs(stored)) +
-                    "; write " + std::to_string(std::abs(stored)));
+        const int magnitude = std::abs(stored);
+        std::string message = name + " = " + std::to_string(number) + " is outside 1..127: only its low 8 bits are kept, " +
+                              std::to_string(stored) + (stored < 0 ? " (as a signed number)" : "") + ", which flashes as often as ";
+        if (magnitude <= 127) {
+            message += std::to_string(magnitude) + "; write " + std::to_string(magnitude) + " for that" +
+                       (magnitude < 127 ? ", or up to 127 for more often" : "");
+        } else {
+            message += "127 does, the most often; write 127";
         }
+        Add(line.number, Severity::Warning, message);
     }
 
-    void CheckKeyCode(const Line& line, const std::string& name) {
-        const std::string& value = line.value;
-        const int32_t code = ParseKeyCode(value.c_str());
-        const size_t used = IntegerPrefixLength(value, 16);
+    void CheckKeyCode(const ProfileLine& line, const SettingKey& key, size_t read) {
+        const std::string name = key.key;
+        const std::string value = WrittenValue(line);
+        const std::string text = batch_.texts[read];
+        size_t used = 0;
+        ParseKeyCode(text.c_str(), &used);
+        const int32_t code = FieldOfRead<int32_t>(key, read);
         if (used == 0) {
             Add(line.number, Severity::Warning,
                 name + " = " + Quoted(value) + " is no hexadecimal number: it reads as 0 and the hotkey never fires; "
-                "write a virtual-key code such as 0x2E");
+                "write a virtual-key code such as 0x2E (the Delete key)");
             return;
         }
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(code));
-        if (used < value.size()) {
+        if (used < text.size()) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + hex + " and ignores " + Quoted(value.substr(used)) +
-                    "; write the code alone");
+                name + " = " + Quoted(value) + " reads as " + KeyPhrase(code) + ", and ignores " +
+                    Quoted(WrittenValue(line, used)) + "; write the code alone");
         }
-        if (code < 0 || code >= 0xFF) {
+        const KeyCodeMeaning meaning = DescribeKeyCode(code);
+        if (meaning.use == KeyCodeUse::OutOfRange) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " is " + (code < 0 ? std::string("negative") : std::string(hex)) +
-                    ": only codes 0x00 to 0xFE can fire, so this hotkey never does");
-        } else if (IsPlainInteger(value) && value.size() > 1) {
+                name + " = " + Quoted(value) + " is " + (code < 0 ? std::string("negative") : KeyCodeText(code)) +
+                    ": only codes 0x01 to 0xFE can fire, so this hotkey never does");
+            return;
+        }
+        if (meaning.use == KeyCodeUse::MouseButton || meaning.use == KeyCodeUse::Unassigned) {
+            Add(line.number, Severity::Warning,
+                name + " = " + Quoted(value) + " reads as " + KeyPhrase(code) + (meaning.use == KeyCodeUse::MouseButton
+                    ? ", which reaches the module as no keyboard message" : "") +
+                    ": this hotkey never fires; write the code of a key, such as 0x2E (the Delete key)");
+            return;
+        }
+        // Digits alone look decimal but are read in base 16.
+        const bool digitsOnly = used == text.size() && std::all_of(text.begin(), text.end(), [](char c) {
+                                    return (c >= '0' && c <= '9') || c == ' ' || c == '\t';
+                                });
+        const char* digits = text.c_str() + text.find_first_not_of(" \t");
+        const long decimal = std::strtol(digits, nullptr, 10);
+        if (digitsOnly && decimal != code && decimal >= 0) {
+            std::string decimalMeaning = decimal <= 0xFE ? KeyPhrase(static_cast<int32_t>(decimal)) : "no key code";
             Add(line.number, Severity::Note,
-                name + " = " + value + " is read as hexadecimal, " + hex + ", not as the decimal " + value +
-                    "; write " + hex + " to make that plain");
+                name + " = " + value + " is read as hexadecimal, " + KeyPhrase(code) + ", not as the decimal " + value +
+                    " (" + decimalMeaning + "); write " + KeyCodeText(code) + " to make that plain" +
+                    (decimal <= 0xFE ? ", or " + KeyCodeText(static_cast<int32_t>(decimal)) + " for the decimal's key" : ""));
         }
     }
 
-    void CheckReal(const Line& line, const std::string& name) {
-        const std::string& value = line.value;
-        if (value.empty()) {
+    void CheckReal(const ProfileLine& line, const SettingKey& key, size_t read) {
+        const std::string name = key.key;
+        const std::string value = WrittenValue(line);
+        const std::string text = batch_.texts[read];
+        if (text.empty()) {
             Add(line.number, Severity::Error, name + " is empty: it reads as 0; write a number or delete the line for the default");
             return;
         }
-        const size_t used = RealPrefixLength(value);
-        const float number = ParseReal(value.c_str());
+        size_t used = 0;
+        ParseReal(text.c_str(), &used);
+        const float number = FieldOfRead<float>(key, read);
         if (used == 0) {
             Add(line.number, Severity::Error,
                 name + " = " + Quoted(value) + " is no number: it reads as 0; write a number with \".\" as the decimal point");
             return;
         }
-        if (used < value.size()) {
+        if (used < text.size()) {
+            const std::string rest = WrittenValue(line, used);
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + Real(number) + " and ignores " +
-                    Quoted(value.substr(used)) + "; the decimal point is \".\"");
+                name + " = " + Quoted(value) + " reads as " + Real(number) + " and ignores " + Quoted(rest) +
+                    (rest[0] == ',' ? "; the decimal point is \".\"" : "; write the number alone"));
         }
         if (!std::isfinite(number)) {
             Add(line.number, Severity::Warning,
@@ -450,52 +704,71 @@ private:
         }
     }
 
-    void CheckCloud(const Line& line, const std::string& name) {
-        const std::string& value = line.value;
+    void CheckText(const ProfileLine& line, const SettingKey& key, size_t read) {
+        const size_t written = line.valueLength - (line.valueQuoted ? 2 : 0);
+        const std::string stored = batch_.texts[read];  // also for the alternate name, which fills no field
+        if (stored.size() < written) {
+            Add(line.number, Severity::Warning,
+                std::string(key.key) + " is " + std::to_string(written) + " characters long: the module keeps the first " +
+                    std::to_string(stored.size()) + ", " + Quoted(WrittenValue(line).substr(0, stored.size())) + "; shorten it to " +
+                    std::to_string(TextLimit) + (line.valueQuoted ? " (62 in quotes)" : ""));
+        }
+    }
+
+    void CheckCloud(const ProfileLine& line, const SettingKey& key, size_t read) {
+        const std::string text = batch_.texts[read];
         for (const auto& cloud : CloudNames) {
-            if (value == cloud) return;
+            if (text == cloud) return;
         }
         std::vector<std::string> names(std::begin(CloudNames), std::end(CloudNames));
         std::string suggestion;
         for (const std::string& cloud : names) {
-            if (Upper(value) == cloud) suggestion = cloud;
+            if (std::equal(text.begin(), text.end(), cloud.begin(), cloud.end(),
+                           [](char a, char b) { return FoldAscii(a) == FoldAscii(b); })) {
+                suggestion = cloud;
+            }
         }
-        if (suggestion.empty()) suggestion = Closest(value, names);
+        if (suggestion.empty()) suggestion = Closest(text, names);
         Add(line.number, Severity::Warning,
-            name + " = " + Quoted(value) + " matches no cloud name (they are upper case and must match exactly): "
-            "the module loads \"Snowy 01\", the set of NO_CLOUDS" +
-                (suggestion.empty() ? std::string("") : "; did you mean " + suggestion + "?"));
+            std::string(key.key) + " = " + Quoted(WrittenValue(line)) +
+                " matches no cloud name (they are upper case and must match exactly): the module loads \"" +
+                FieldOfRead<char[SettingTextSize]>(key, read) + "\", the set of NO_CLOUDS" + DidYouMean(suggestion));
     }
 
-    void CheckWeather(const Line& line, const std::string& name, const SettingKey& key) {
-        const std::string& value = line.value;
-        if (FindWeatherByName(value.c_str()) >= 0) return;
+    void CheckWeather(const ProfileLine& line, const SettingKey& key, size_t read) {
+        const std::string text = batch_.texts[read];
+        if (FindWeatherByName(text.c_str()) >= 0) return;
         std::vector<std::string> names(std::begin(WeatherNames), std::end(WeatherNames));
-        std::string suggestion = FindWeatherByName(Upper(value).c_str()) >= 0 ? Upper(value) : Closest(value, names);
         Add(line.number, Severity::Warning,
-            name + " = " + Quoted(value) + " matches no weather name (upper case, exactly): the module leaves " + name +
-                " as it was, " + key.defaultText + " on the first load, the previous file's value after a reload" +
-                (suggestion.empty() ? std::string("") : "; did you mean " + suggestion + "?"));
+            std::string(key.key) + " = " + Quoted(WrittenValue(line)) +
+                " matches no weather name (upper case, exactly): the module leaves " + key.key + " as it was, " +
+                key.defaultText + " on the first load, the previous file's value after a reload" +
+                DidYouMean(Closest(text, names)));
     }
 
-    // The line that set a key of a weather section, or the section's line, or 0.
-    static int LineOf(const std::vector<Line>& lines, const std::string& section, const char* keyName) {
-        int sectionLine = 0;
-        for (const Line& line : lines) {
-            if (Lower(line.section) != Lower(section)) continue;
-            if (line.isSection && sectionLine == 0) sectionLine = line.number;
-            if (!line.isSection && Lower(line.name) == Lower(keyName) && sectionLine != 0) return line.number;
+    // A Unicode file's text reaches the game in the Western code page, where
+    // a character it lacks becomes '?'.
+    void CheckCodePage(const ProfileLine& line, const SettingKey& key, size_t read) {
+        const std::string text = batch_.texts[read];
+        const size_t start = line.valueQuoted ? 1 : 0;
+        bool lost = false;
+        for (size_t i = 0; i < text.size() && start + i < KeptValue(line) && !lost; ++i) {
+            lost = text[i] == '?' && line.value[start + i] != '?';
         }
-        return sectionLine;
+        if (!lost) return;
+        std::vector<ProfileUnit> bytes(text.begin(), text.end());
+        for (ProfileUnit& byte : bytes) byte &= 0xFF;
+        Add(line.number, Severity::Warning,
+            std::string(key.key) + " = " + Quoted(WrittenValue(line)) +
+                " holds characters the Western code page lacks: the module reads " +
+                Quoted(Display(bytes.data(), bytes.size(), ProfileEncoding::Ansi)) + "; write ASCII only");
     }
 
-    void CheckZoneOrder(const std::vector<Line>& lines, int weather) {
-        static constexpr const char* ThresholdKeys[6] = {"NormalZoneEnd",        "CloudZoneStart",     "CloudZoneEnd",
-                                                         "AboveCloudsZoneStart", "AboveCloudsZoneEnd", "SpaceZoneStart"};
-        static constexpr const char* ZoneNames[7] = {"normal zone",       "cloud-start band",  "cloud zone",
+    void CheckZoneOrder(int weather) {
+        static constexpr const char* ZoneNames[7] = {"normal zone",       "cloud-start band",        "cloud zone",
                                                      "above-clouds-start band", "above-clouds zone", "space-start band",
                                                      "space zone"};
-        const WeatherSettings& row = Settings.Weather[weather];
+        const WeatherSettings& row = record_.Weather[weather];
         const float t[6] = {row.NormalZoneEnd,        row.CloudZoneStart,     row.CloudZoneEnd,
                             row.AboveCloudsZoneStart, row.AboveCloudsZoneEnd, row.SpaceZoneStart};
         // Zone k is taken when every lower threshold test passed and its own failed.
@@ -515,133 +788,154 @@ private:
         if (unreachable.empty()) return;
         std::string list;
         for (size_t i = 0; i < unreachable.size(); ++i) list += (i ? ", " : "") + unreachable[i];
-        std::ostringstream values;
-        for (int i = 0; i < 6; ++i) values << (i ? ", " : "") << ThresholdKeys[i] << " " << Real(t[i]);
+        std::string values;
+        for (size_t i = 0; i < 6; ++i) values += (i ? ", " : "") + std::string(WeatherSettingKeys[i].key) + " " + Real(t[i]);
         int line = 0;
-        for (int i = 1; i < 6 && line == 0; ++i) {
-            if (!(t[i] >= t[i - 1])) line = LineOf(lines, WeatherNames[weather], ThresholdKeys[i]);
+        for (size_t i = 1; i < 6 && line == 0; ++i) {
+            if (!(t[i] >= t[i - 1])) line = LineOfRead(WeatherReadIndex(weather, i));
         }
-        if (line == 0) line = LineOf(lines, WeatherNames[weather], "");
+        if (line == 0) line = firstSectionLine_[3 + static_cast<size_t>(weather)];
         Add(line, Severity::Error,
-            std::string("[") + WeatherNames[weather] + "] zone thresholds out of order (" + values.str() +
+            std::string("[") + WeatherNames[weather] + "] zone thresholds out of order (" + values +
                 "): the " + list + " can no longer be reached; keep them ascending, NormalZoneEnd <= CloudZoneStart <= ... <= SpaceZoneStart");
     }
 
-    void CheckHotkeys(const std::vector<Line>& lines) {
-        const struct {
+    void CheckHotkeys() {
+        struct Hotkey {
             const char* name;
             int32_t code;
-        } keys[3] = {{"ReloadKey", Settings.ReloadKey}, {"OnOffKey", Settings.OnOffKey}, {"DebugKey", Settings.DebugKey}};
+            size_t read;
+        };
+        const Hotkey keys[3] = {{"ReloadKey", record_.ReloadKey, GlobalReadIndex(3)},
+                                {"OnOffKey", record_.OnOffKey, GlobalReadIndex(4)},
+                                {"DebugKey", record_.DebugKey, GlobalReadIndex(5)}};
         for (int later = 1; later < 3; ++later) {
             for (int earlier = 0; earlier < later; ++earlier) {
-                if (keys[earlier].code != keys[later].code || keys[later].code < 0 || keys[later].code >= 0xFF) continue;
-                char hex[16];
-                std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(keys[later].code));
-                Add(LineOf(lines, "KEYS", keys[later].name), Severity::Warning,
-                    std::string(keys[later].name) + " and " + keys[earlier].name + " are both " + hex + ": " +
-                        keys[earlier].name + " takes every release first, so " + keys[later].name +
+                if (keys[earlier].code != keys[later].code || DescribeKeyCode(keys[later].code).use != KeyCodeUse::Key) continue;
+                Add(LineOfRead(keys[later].read), Severity::Warning,
+                    std::string(keys[later].name) + " and " + keys[earlier].name + " are both " + KeyPhrase(keys[later].code) +
+                        ": " + keys[earlier].name + " takes every release first, so " + keys[later].name +
                         " never fires; give each action its own key");
                 break;
             }
         }
     }
 
+    struct BrokenHeader {
+        int line = 0;      // 0: none open
+        std::string text;  // the line as written
+    };
+
     std::string file_;
-    std::vector<Finding>& findings_;
+    const ConfigurationReads& batch_;
+    const AtmosphereSettings& record_;
+    std::vector<uint32_t> usedLines_;  // lines some read took its value from, sorted
+    std::vector<Finding> findings_;
+    size_t lineFindings_ = 0;
+    size_t dropped_ = 0;
+    bool droppedErrors_ = false;
+
+    Place place_ = Place::BeforeAny;
+    size_t section_ = SectionCount;                  // the known section being read, when place_ is Known
+    std::array<int, SectionCount> firstSectionLine_{};  // first header line of each known section
+    BrokenHeader broken_;
+    uint32_t lastLine_ = 0;
 };
 
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
+std::string AlternatePathBeside(const std::string& file, const std::string& name) {
+    std::string alternate = name;
+    std::replace(alternate.begin(), alternate.end(), '\\', '/');
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    return folder.empty() ? alternate : (folder / alternate).generic_string();
 }
 
-// The alternate-file switch of a file as the module reads it, or empty when it is off.
-std::string AlternateName(const std::vector<Line>& lines) {
-    bool inGlobal = false, switched = false, seenSwitch = false, seenName = false;
-    std::string name = "atmosphere.ini";
-    bool firstGlobalDone = false;
-    for (const Line& line : lines) {
-        if (line.isSection) {
-            if (inGlobal) firstGlobalDone = true;
-            inGlobal = !firstGlobalDone && Lower(line.name) == "global";
-            continue;
-        }
-        if (!inGlobal) continue;
-        if (!seenSwitch && Lower(line.name) == "enablealternateconfigfile") {
-            seenSwitch = true;
-            switched = line.hasValue && !line.value.empty() && ProfileInteger(line.value) == 1;
-        }
-        if (!seenName && Lower(line.name) == "alternateconfigfile") {
-            seenName = true;
-            if (line.hasValue) name = line.value.substr(0, TextLimit);
-        }
-    }
-    return switched ? name : "";
-}
-
-int LineOfGlobalKey(const std::vector<Line>& lines, const std::string& key) {
-    for (const Line& line : lines) {
-        if (!line.isSection && Lower(line.section) == "global" && Lower(line.name) == Lower(key)) return line.number;
-    }
-    return 0;
+FileContent ReadContent(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) return {"", "is not there"};
+    if (!fs::is_regular_file(status)) return {"", "is " + DescribeNonFile(path) + ", not a file"};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {"", "cannot be read"};
+    // The bytes the file has now; a file that changes meanwhile is checked as read.
+    const auto size = fs::file_size(path, error);
+    FileContent content;
+    content.bytes.resize(error ? 0 : static_cast<size_t>(size));
+    in.read(content.bytes.data(), static_cast<std::streamsize>(content.bytes.size()));
+    content.bytes.resize(static_cast<size_t>(in.gcount()));
+    return content;
 }
 
 }  // namespace
 
-std::vector<Finding> CheckConfiguration(const std::string& path) {
-    std::vector<Finding> findings;
-    Checker checker(path, findings);
-    const std::optional<std::string> bytes = ReadFile(path);
-    if (!bytes) {
-        checker.Add(0, Severity::Error,
-                    "file not found: the module would use the default of every key; check the name and the folder");
-        return findings;
-    }
-    if (bytes->rfind("\xFF\xFE", 0) == 0 || bytes->rfind("\xFE\xFF", 0) == 0) {
-        checker.Add(0, Severity::Warning, "the file is saved as UTF-16: save it as plain text (ANSI or UTF-8) to check it");
-        return findings;
-    }
-    // The record as the module loads it, redirect followed: some findings
-    // depend on other keys' values.
-    PreloadConfiguration(path);
-    std::vector<Line> lines = checker.CheckLines(*bytes);
-
-    const std::string alternate = AlternateName(lines);
-    if (!alternate.empty()) {
-        const int line = LineOfGlobalKey(lines, "EnableAlternateConfigFile");
-        if (alternate == "atmosphere.ini") {
-            checker.Add(line, Severity::Note,
+CheckedText CheckConfigurationText(const std::string& file, std::string_view bytes,
+                                   const std::function<FileContent(const std::string& path)>& readAlternate) {
+    CheckedText result;
+    ResetSettingsToStartValues(result.settings);
+    const ConfigurationReads batch = ReadsOf(bytes);
+    FileChecker checker(file, batch, result.settings);
+    const char* redirect = ConfigurationRedirect(batch);
+    const int switchLine = checker.LineOfRead(GlobalReadIndex(AlternateSwitchRow));
+    if (redirect == nullptr) {
+        if (batch.reads[AlternateSwitchRow].number == 1) {
+            checker.Add(switchLine, Severity::Note,
                         "EnableAlternateConfigFile is 1 but the alternate file is atmosphere.ini, which the module never "
                         "switches to: the rest of this file is read");
-        } else {
-            std::string alternatePath = (std::filesystem::path(path).parent_path() / alternate).string();
-            std::replace(alternatePath.begin(), alternatePath.end(), '\\', '/');
-            checker.Add(line, Severity::Note,
-                        "EnableAlternateConfigFile is 1: the module reads " + Quoted(alternate) +
-                            " instead of this file, and nothing else here counts");
-            Checker other(alternatePath, findings);
-            const std::optional<std::string> alternateBytes = ReadFile(alternatePath);
-            if (!alternateBytes) {
-                checker.Add(LineOfGlobalKey(lines, "AlternateConfigFile"), Severity::Warning,
-                            "the alternate file " + Quoted(alternatePath) +
-                                " is not there: the module would use the default of every key");
-                return findings;
-            }
-            const std::vector<Line> alternateLines = other.CheckLines(*alternateBytes);
-            if (!AlternateName(alternateLines).empty() && AlternateName(alternateLines) != "atmosphere.ini") {
-                other.Add(LineOfGlobalKey(alternateLines, "EnableAlternateConfigFile"), Severity::Warning,
-                          "this file redirects again, to " + Quoted(AlternateName(alternateLines)) +
-                              ": the module follows one redirect only and reads this file");
-            }
-            other.CheckRecord(alternateLines);
-            return findings;
         }
+        StoreConfigurationReads(batch, result.settings);
+        checker.CheckLines(bytes);
+        checker.CheckRecord();
+        result.findings = checker.Finish();
+        return result;
     }
-    checker.CheckRecord(lines);
-    return findings;
+
+    // The module reads the alternate file instead, and nothing else of this one.
+    const std::string alternatePath = AlternatePathBeside(file, redirect);
+    checker.Add(switchLine, Severity::Note,
+                "EnableAlternateConfigFile is 1: the module reads " + Quoted(redirect) +
+                    " instead of this file, and nothing else here counts");
+    const FileContent alternate = readAlternate(alternatePath);
+    if (!alternate.problem.empty()) {
+        ConfigurationReads defaults;
+        PrepareConfigurationReads(defaults);
+        platform::ReadProfileWithoutFile(defaults.reads, ConfigurationReadCount);
+        StoreConfigurationReads(defaults, result.settings);
+        const int nameLine = checker.LineOfRead(GlobalReadIndex(AlternateNameRow));
+        checker.Add(nameLine != 0 ? nameLine : switchLine, Severity::Warning,
+                    "the alternate file " + Quoted(alternatePath) + " " + alternate.problem +
+                        ": the module would use the default of every key");
+        result.findings = checker.Finish();
+        return result;
+    }
+    result.findings = checker.Finish();
+
+    const ConfigurationReads alternateBatch = ReadsOf(alternate.bytes);
+    StoreConfigurationReads(alternateBatch, result.settings);
+    FileChecker other(alternatePath, alternateBatch, result.settings);
+    if (const char* again = ConfigurationRedirect(alternateBatch); again != nullptr) {
+        other.Add(other.LineOfRead(GlobalReadIndex(AlternateSwitchRow)), Severity::Warning,
+                  "this file redirects again, to " + Quoted(again) +
+                      ": the module follows one redirect only and reads this file");
+    }
+    other.CheckLines(alternate.bytes);
+    other.CheckRecord();
+    std::vector<Finding> more = other.Finish();
+    result.findings.insert(result.findings.end(), more.begin(), more.end());
+    return result;
+}
+
+std::vector<Finding> CheckConfiguration(const std::string& path, bool* unreadable) {
+    if (unreadable != nullptr) *unreadable = false;
+    const FileContent content = ReadContent(path);
+    if (content.problem == "is not there") {
+        return {{path, 0, Severity::Error,
+                 "file not found: the module would use the default of every key; check the name and the folder"}};
+    }
+    if (!content.problem.empty()) {
+        if (unreadable != nullptr) *unreadable = true;
+        return {{path, 0, Severity::Error, path + " " + content.problem + ": there is no configuration to check"}};
+    }
+    return CheckConfigurationText(path, content.bytes, ReadContent).findings;
 }
 
 std::string FormatFinding(const Finding& finding) {

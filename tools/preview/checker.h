@@ -1,11 +1,20 @@
 // Explains a configuration file as the module will read it: every value the
 // module would silently take differently from what the author meant, each as
 // one finding "FILE:LINE: error|warning|note: message" with what the module
-// does and the fix.
+// does and the fix, in line order like a compiler's.
+//
+// The checker reads nothing itself: the module's own lexer and reader
+// (platform/profile_lexer.h, platform/profile_reader.h) give it the lines and
+// every value exactly as a load gives them, so it can never claim a value
+// reads differently from how the module reads it.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "config/settings.h"
 
 namespace preview {
 
@@ -19,8 +28,30 @@ struct Finding {
 };
 
 // Checks `path` and, when it redirects to an alternate file that the module
-// would follow, that file too.
-std::vector<Finding> CheckConfiguration(const std::string& path);
+// would follow, that file too. When `unreadable` is given it is set to
+// whether `path` held nothing to check at all (a folder, a device, a file
+// that cannot be read): the one finding then says why.
+std::vector<Finding> CheckConfiguration(const std::string& path, bool* unreadable = nullptr);
+
+// An alternate file's content, or why there is none ("is not there", "is a
+// folder", ...) in `problem`.
+struct FileContent {
+    std::string bytes;
+    std::string problem;  // empty when the file was read
+};
+
+// What a check in memory found, and the settings the module loads from the
+// file (its alternate file followed), from the start values.
+struct CheckedText {
+    std::vector<Finding> findings;
+    AtmosphereSettings settings;
+};
+
+// Checks `bytes` as the content of the configuration file `file`;
+// `readAlternate` gives the content of a file beside it by its path (the
+// folder of `file` joined with the alternate name). Reads no file itself.
+CheckedText CheckConfigurationText(const std::string& file, std::string_view bytes,
+                                   const std::function<FileContent(const std::string& path)>& readAlternate);
 
 // "FILE:LINE: severity: message", or "FILE: severity: message" without a line.
 std::string FormatFinding(const Finding& finding);

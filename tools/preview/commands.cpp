@@ -137,9 +137,11 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
 }
 
 int CheckCommand(const std::string& configPath, std::ostream& out) {
-    const std::vector<Finding> findings = CheckConfiguration(configPath);
+    bool unreadable = false;
+    const std::vector<Finding> findings = CheckConfiguration(configPath, &unreadable);
     for (const Finding& finding : findings) out << FormatFinding(finding) << '\n';
     if (findings.empty()) out << configPath << ": no problems found\n";
+    if (unreadable) return 2;
     return HasErrors(findings) ? 1 : 0;
 }
 

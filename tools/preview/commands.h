@@ -25,8 +25,9 @@ struct RunRequest {
 // writes nothing and returns 2. Returns 0 on success.
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err);
 
-// Prints every finding about `configPath` to `out`, one per line; returns 1
-// when one of them is an error, else 0.
+// Prints every finding about `configPath` to `out`, one per line; returns 2
+// when there was no file to check (a folder, a device), 1 when a finding is
+// an error, else 0.
 int CheckCommand(const std::string& configPath, std::ostream& out);
 
 }  // namespace preview

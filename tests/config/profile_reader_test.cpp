@@ -1,5 +1,5 @@
-// The portable profile reader against what the Windows functions, run under
-// wine, return for the same bytes (each expectation here was first observed
+// The profile reader against what the Windows functions, run under wine,
+// return for the same bytes (each expectation here was first observed
 // there). The whole-file differential test covers the same ground through
 // LoadConfiguration; these pin down single rules.
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable_profile.h"
+#include "platform/profile_reader.h"
 #include "tests/config/test_files.h"
 
 namespace {
@@ -19,13 +19,13 @@ using platform::ProfileReadKind;
 std::string Text(std::string_view file, const char* section, const char* key, uint32_t capacity = 64,
                  const char* fallback = "DEF") {
     std::vector<char> buffer(capacity + 1, '#');
-    ProfileRead read{section, key, ProfileReadKind::Text, 0, fallback, buffer.data(), capacity, 0};
+    ProfileRead read{section, key, ProfileReadKind::Text, 0, fallback, buffer.data(), capacity, 0, 0};
     platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), &read, 1);
     return capacity == 0 ? std::string(buffer.data(), 1) : std::string(buffer.data());
 }
 
 int32_t Int(std::string_view file, const char* section, const char* key, int32_t fallback = 777) {
-    ProfileRead read{section, key, ProfileReadKind::Integer, fallback, nullptr, nullptr, 0, 0};
+    ProfileRead read{section, key, ProfileReadKind::Integer, fallback, nullptr, nullptr, 0, 0, 0};
     platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), &read, 1);
     return read.number;
 }
@@ -199,10 +199,10 @@ TEST(ProfileFiles, AbsentFileAndDefaults) {
     ScratchDirectory directory;
     char text[64];
     ProfileRead reads[] = {
-        {"s", "k", ProfileReadKind::Text, 0, "'quoted'  ", text, sizeof text, 0},
-        {"s", "n", ProfileReadKind::Integer, 42, nullptr, nullptr, 0, 0},
+        {"s", "k", ProfileReadKind::Text, 0, "'quoted'  ", text, sizeof text, 0, 0},
+        {"s", "n", ProfileReadKind::Integer, 42, nullptr, nullptr, 0, 0, 0},
     };
-    platform::ReadProfile((directory.path() + "missing.ini").c_str(), reads, 2);
+    EXPECT_FALSE(platform::ReadProfileFile((directory.path() + "missing.ini").c_str(), reads, 2));
     EXPECT_STREQ(text, "'quoted'");  // trailing spaces go, quotes stay without a file
     EXPECT_EQ(reads[1].number, 42);
     // With a file present the default goes through the quote rule too.
@@ -211,9 +211,9 @@ TEST(ProfileFiles, AbsentFileAndDefaults) {
 }
 
 TEST(ProfileFiles, StreamingFromDiskMatchesTheWholeFileInMemory) {
-    // Multi-byte sequences and line ends straddle the 4 KiB read chunks.
+    // Multi-byte sequences and line ends straddle the read chunks.
     std::string file = "\xEF\xBB\xBF[s]\n";
-    for (int i = 0; i < 1500; ++i) file += "k" + std::to_string(i) + "=\xC3\xA9\xF0\x9F\x98\x80\r\n";
+    for (int i = 0; i < 6000; ++i) file += "k" + std::to_string(i) + "=\xC3\xA9\xF0\x9F\x98\x80\r\n";
     ScratchDirectory directory;
     directory.Write("big.ini", file);
     // Backslashes in the directory are the host's separators.
@@ -221,14 +221,14 @@ TEST(ProfileFiles, StreamingFromDiskMatchesTheWholeFileInMemory) {
     for (char& c : windowsStyle) c = c == '/' ? '\\' : c;
 
     std::vector<std::string> keys;
-    for (int i = 0; i < 1500; i += 7) keys.push_back("k" + std::to_string(i));
+    for (int i = 0; i < 6000; i += 29) keys.push_back("k" + std::to_string(i));
     std::vector<std::array<char, 64>> fromDisk(keys.size()), fromMemory(keys.size());
     std::vector<ProfileRead> diskReads, memoryReads;
     for (size_t i = 0; i < keys.size(); ++i) {
-        diskReads.push_back({"s", keys[i].c_str(), ProfileReadKind::Text, 0, "", fromDisk[i].data(), 64, 0});
-        memoryReads.push_back({"s", keys[i].c_str(), ProfileReadKind::Text, 0, "", fromMemory[i].data(), 64, 0});
+        diskReads.push_back({"s", keys[i].c_str(), ProfileReadKind::Text, 0, "", fromDisk[i].data(), 64, 0, 0});
+        memoryReads.push_back({"s", keys[i].c_str(), ProfileReadKind::Text, 0, "", fromMemory[i].data(), 64, 0, 0});
     }
-    platform::ReadProfile(windowsStyle.c_str(), diskReads.data(), diskReads.size());
+    EXPECT_TRUE(platform::ReadProfileFile(windowsStyle.c_str(), diskReads.data(), diskReads.size()));
     platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(),
                                     memoryReads.data(), memoryReads.size());
     for (size_t i = 0; i < keys.size(); ++i) {
@@ -244,9 +244,78 @@ TEST(ProfileFiles, BatchesLargerThanOnePass) {
     std::vector<std::string> keys;
     for (size_t i = 0; i < count; ++i) keys.push_back("k" + std::to_string(i));
     std::vector<ProfileRead> reads;
-    for (size_t i = 0; i < count; ++i) reads.push_back({"s", keys[i].c_str(), ProfileReadKind::Integer, -1, nullptr, nullptr, 0, 0});
+    for (size_t i = 0; i < count; ++i) reads.push_back({"s", keys[i].c_str(), ProfileReadKind::Integer, -1, nullptr, nullptr, 0, 0, 0});
     platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), reads.data(), count);
     for (size_t i = 0; i < count; ++i) ASSERT_EQ(reads[i].number, static_cast<int32_t>(i * 3)) << i;
 }
+
+TEST(ProfileReads, ReportTheLineThatGaveTheirValue) {
+    const std::string file = "[s]\r\nk=1\n\nnoeq\r[s]\nk=2\nlater=3\n";
+    ProfileRead reads[] = {
+        {"s", "k", ProfileReadKind::Integer, 0, nullptr, nullptr, 0, 0, 99},
+        {"s", "noeq", ProfileReadKind::Integer, 7, nullptr, nullptr, 0, 0, 99},
+        {"s", "later", ProfileReadKind::Integer, 7, nullptr, nullptr, 0, 0, 99},
+        {"t", "k", ProfileReadKind::Integer, 7, nullptr, nullptr, 0, 0, 99},
+    };
+    platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), reads, 4);
+    EXPECT_EQ(reads[0].line, 2u);
+    EXPECT_EQ(reads[1].line, 4u);  // a key without '=' still decides the read
+    EXPECT_EQ(reads[2].line, 0u);  // only in the repeated section: the default
+    EXPECT_EQ(reads[3].line, 0u);
+}
+
+TEST(ProfileReads, SingleLinesReadLikeTheirKeys) {
+    struct Case {
+        const char* value;
+        int32_t number;
+        bool empty;
+        size_t length;
+        size_t used;
+        bool exact;
+    };
+    const Case cases[] = {
+        {"0x40", 64, false, 4, 4, true},          {"0X40", 0, false, 4, 1, true},
+        {"12abc", 12, false, 5, 2, true},         {"'7'", 7, false, 1, 1, true},
+        {"\"\"", 5, true, 0, 0, true},             {"4294967297", 1, false, 10, 10, false},
+        {"-2147483648", INT32_MIN, false, 11, 11, true}, {"2147483648", INT32_MIN, false, 10, 10, false},
+        {"000000000000000000000000000019", 1, false, 30, 29, true},
+    };
+    for (const Case& c : cases) {
+        const std::string file = std::string("[s]\nk=") + c.value + "\n";
+        struct Probe {
+            platform::ProfileIntegerReading reading;
+            ProfileRead read;
+        } probe{};
+        probe.read = {"s", "k", ProfileReadKind::Integer, 5, nullptr, nullptr, 0, 0, 0};
+        platform::ProfileLexer lexer{};
+        platform::BeginProfile(lexer, {&probe, nullptr, nullptr, [](const platform::ProfileLine& line, void* context) {
+                                           if (line.kind == platform::ProfileLineKind::Key && platform::ProfileNameIs(line, " K ")) {
+                                               static_cast<Probe*>(context)->reading = platform::ReadProfileLineInteger(line, 5);
+                                           }
+                                       }});
+        platform::FeedProfile(lexer, reinterpret_cast<const unsigned char*>(file.data()), file.size());
+        platform::FinishProfile(lexer);
+        platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), &probe.read, 1);
+        const platform::ProfileIntegerReading& r = probe.reading;
+        EXPECT_EQ(r.number, probe.read.number) << c.value;  // the same number as the key's read
+        EXPECT_EQ(r.number, c.number) << c.value;
+        EXPECT_EQ(r.empty, c.empty) << c.value;
+        EXPECT_EQ(r.length, c.length) << c.value;
+        EXPECT_EQ(r.used, c.used) << c.value;
+        EXPECT_EQ(r.exact, c.exact) << c.value;
+    }
+}
+
+#ifndef _WIN32
+TEST(ProfileFiles, FoldersAndDevicesReadAsNoFile) {
+    ScratchDirectory directory;
+    directory.Write("folder.ini/inside", "");
+    for (const std::string& path : {directory.path() + "folder.ini", std::string("/dev/zero")}) {
+        ProfileRead read{"s", "k", ProfileReadKind::Integer, 42, nullptr, nullptr, 0, 0, 0};
+        EXPECT_FALSE(platform::ReadProfileFile(path.c_str(), &read, 1)) << path;
+        EXPECT_EQ(read.number, 42) << path;
+    }
+}
+#endif
 
 }  // namespace

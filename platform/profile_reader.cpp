@@ -1,37 +1,22 @@
-// The portable profile reader: the file is decoded as the Windows functions
-// decode it (a UTF-8 or UTF-16 byte-order mark selects Unicode, anything else
-// is read in code page 1252, whose bytes map one to one onto UTF-16 units),
-// split into lines and matched against every read of the batch in a single
-// streaming pass. Only what a result can depend on is kept of a line: the
-// first characters of its names and value, their lengths and last character.
-#include "platform/portable_profile.h"
+// The profile reader: every read of a batch is matched against the lexer's
+// lines in a single pass. Only the first section of a name counts, and in it
+// only the first line of a key's name; a value is copied as the profile
+// functions copy it (one pair of quotes off, cut at the buffer) and written
+// back in code page 1252 when the file was Unicode.
+#include "platform/profile_reader.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+
+#include "platform/platform.h"
 
 namespace platform {
 namespace {
 
-using Unit = uint16_t;  // a UTF-16 code unit; in an ANSI file simply the byte
+using Unit = ProfileUnit;
 
-constexpr Unit ReplacementUnit = 0xFFFD;
-constexpr size_t NameCapacity = ProfileMaxNameLength + 1;
-constexpr size_t ValueCapacity = ProfileMaxTextCapacity;
 // GetPrivateProfileIntA reads the value as text into 30 UTF-16 units first.
 constexpr size_t IntegerTextCapacity = 30;
-constexpr size_t NoPosition = SIZE_MAX;
-constexpr size_t ReadChunkSize = 4096;
-
-enum class Encoding : uint8_t { Ansi, Utf8, Utf16LittleEndian, Utf16BigEndian };
-
-// White space as the profile functions trim it: tab to carriage return, the
-// DOS end-of-file mark ^Z and the space; no other Unicode space.
-bool IsProfileSpace(Unit u) { return (u >= 0x09 && u <= 0x0D) || u == 0x1A || u == 0x20; }
-
-// Names are compared with ASCII case folding only: no other letter (not even
-// one whose lower case is an ASCII letter, like the Kelvin sign) folds.
-Unit FoldCase(Unit u) { return (u >= 'A' && u <= 'Z') ? static_cast<Unit>(u + ('a' - 'A')) : u; }
 
 // Code page 1252 bytes 0x80-0x9F as UTF-16; the other bytes are their own code point.
 constexpr Unit Cp1252High[32] = {
@@ -147,15 +132,15 @@ constexpr BestFit Cp1252BestFit[] = {
 
 // A byte of an ANSI text (a name asked for, a default) as the unit it becomes
 // in a file of the given encoding.
-Unit AnsiByteToUnit(unsigned char byte, Encoding encoding) {
-    if (encoding == Encoding::Ansi || byte < 0x80 || byte >= 0xA0) return byte;
+Unit AnsiByteToUnit(unsigned char byte, ProfileEncoding encoding) {
+    if (encoding == ProfileEncoding::Ansi || byte < 0x80 || byte >= 0xA0) return byte;
     return Cp1252High[byte - 0x80];
 }
 
 // A unit written back into the caller's 8-bit buffer, as WideCharToMultiByte
 // does with code page 1252 (an ANSI file's units are its bytes already).
-char UnitToAnsi(Unit unit, Encoding encoding) {
-    if (encoding == Encoding::Ansi || unit < 0x80) return static_cast<char>(unit);
+char UnitToAnsi(Unit unit, ProfileEncoding encoding) {
+    if (encoding == ProfileEncoding::Ansi || unit < 0x80) return static_cast<char>(unit);
     size_t low = 0;
     size_t high = sizeof Cp1252BestFit / sizeof Cp1252BestFit[0];
     while (low < high) {
@@ -192,12 +177,12 @@ WantedName TrimmedName(const char* name) {
     return {static_cast<uint16_t>(lead), static_cast<uint16_t>(length)};
 }
 
-bool NameMatches(const Unit* units, size_t length, const char* name, WantedName wanted, Encoding encoding) {
+bool NameMatches(const Unit* units, size_t length, const char* name, WantedName wanted, ProfileEncoding encoding) {
     if (wanted.length != length) return false;
     const char* text = name + wanted.lead;
     for (size_t i = 0; i < length; ++i) {
         const Unit want = AnsiByteToUnit(static_cast<unsigned char>(text[i]), encoding);
-        if (FoldCase(units[i]) != FoldCase(want)) return false;
+        if (FoldProfileCase(units[i]) != FoldProfileCase(want)) return false;
     }
     return true;
 }
@@ -230,7 +215,9 @@ Span CopiedSpan(const Unit* value, size_t length, Unit last, size_t capacity) {
 // RtlUnicodeStringToInteger with base 0, which GetPrivateProfileIntA applies:
 // units up to ' ' skipped, one sign, a lower-case "0x", "0o" or "0b" prefix,
 // then digits summed in 32 bits with wrap-around up to the first non-digit.
-int32_t ParseProfileInteger(const Unit* text, size_t length) {
+// `used` is set to the units taken; `exact` tells whether the digits' value
+// fits the 32-bit result.
+int32_t ParseProfileInteger(const Unit* text, size_t length, size_t& used, bool& exact) {
     size_t i = 0;
     while (i < length && text[i] <= ' ') ++i;
     bool negative = false;
@@ -247,6 +234,7 @@ int32_t ParseProfileInteger(const Unit* text, size_t length) {
         if (base != 10) i += 2;
     }
     uint32_t total = 0;
+    uint64_t magnitude = 0;  // saturates just past the 32-bit range
     for (; i < length; ++i) {
         const Unit u = text[i];
         uint32_t digit;
@@ -261,13 +249,18 @@ int32_t ParseProfileInteger(const Unit* text, size_t length) {
         }
         if (digit >= base) break;
         total = total * base + digit;
+        magnitude = magnitude * base + digit;
+        if (magnitude > (uint64_t{1} << 32)) magnitude = (uint64_t{1} << 32) + 1;
     }
+    used = i;
+    exact = magnitude <= (negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1);
     return static_cast<int32_t>(negative ? 0u - total : total);
 }
 
 // Results for a file that could not be opened: the default, trailing spaces
 // removed, copied as it is (no quotes come off here).
 void ResolveWithoutFile(ProfileRead& read) {
+    read.line = 0;
     if (read.kind == ProfileReadKind::Integer) {
         read.number = read.defaultNumber;
         return;
@@ -303,53 +296,24 @@ struct Pass {
     // can match nothing and is skipped to its end unread.
     uint32_t openFirst[256 / 32];
     bool openWantsEmpty;
-    bool skipping;                         // inside such a line
-
-    Encoding encoding;
-    bool encodingKnown;
-    unsigned char head[3];                 // first bytes, until the encoding is known
-    size_t headCount;
-    unsigned char pending[4];              // an unfinished UTF-8 sequence or UTF-16 unit
-    size_t pendingCount;
-
-    // The line being read. Phase: leading white space, the name (up to the
-    // first '='), white space before the value, the value.
-    enum class Phase : uint8_t { LineStart, Name, ValueLead, Value } phase;
-    bool bracketLine;                      // its first character is '['
-
-    Unit name[NameCapacity];               // first units of the key name
-    size_t nameCount;                      // units in the name so far
-    size_t nameEnd;                        // end of the name without trailing white space
-    size_t nameNul;                        // first NUL in the name, or NoPosition
-    bool hasEquals;
-
-    Unit value[ValueCapacity];             // first units of the value
-    size_t valueCount;                     // units before the first NUL
-    size_t valueEnd;                       // end without trailing white space
-    Unit valueEndUnit;                     // the unit just before valueEnd
-    Unit valuePrevious;                    // the last unit counted
-    bool valueNul;                         // a NUL cut the value at valueCount
-
-    bool sectionLeading;                   // still skipping white space after '['
-    Unit section[NameCapacity];            // first units after '[' and its white space
-    size_t sectionCount;
-    size_t sectionEnd;                     // end without trailing white space
-    size_t sectionNul;                     // first NUL, or NoPosition
-    bool hasBracket;                       // a ']' was seen
-    size_t sectionLength;                  // name length up to the last ']' seen
+    ProfileEncoding encoding;
 };
 
-Pass pass;                           // module-level: the reader is not re-entrant
-Unit defaultUnits[ValueCapacity];    // a default text as units, for the quote rule
+Pass pass;                                // module-level: the reader is not re-entrant
+ProfileLexer lexer;                       // the pass's scanner
+Unit defaultUnits[ProfileValueCapacity];  // a default text as units, for the quote rule
 
-void ResolveFromUnits(ProfileRead& read, const Unit* units, size_t length, Unit last, Encoding encoding) {
+void ResolveFromUnits(ProfileRead& read, const Unit* units, size_t length, Unit last, ProfileEncoding encoding) {
     if (read.kind == ProfileReadKind::Integer) {
         const Span span = CopiedSpan(units, length, last, IntegerTextCapacity);
-        read.number = span.length == 0 ? read.defaultNumber : ParseProfileInteger(units + span.start, span.length);
+        size_t used = 0;
+        bool exact = false;
+        read.number = span.length == 0 ? read.defaultNumber
+                                       : ParseProfileInteger(units + span.start, span.length, used, exact);
         return;
     }
     if (read.text == nullptr) return;
-    const size_t capacity = read.capacity < ValueCapacity ? read.capacity : ValueCapacity;
+    const size_t capacity = read.capacity < ProfileMaxTextCapacity ? read.capacity : ProfileMaxTextCapacity;
     const Span span = CopiedSpan(units, length, last, capacity);
     if (capacity == 0) return;
     for (size_t i = 0; i < span.length; ++i) read.text[i] = UnitToAnsi(units[span.start + i], encoding);
@@ -359,6 +323,7 @@ void ResolveFromUnits(ProfileRead& read, const Unit* units, size_t length, Unit 
 // The default of a read whose key is absent from a file that exists: trailing
 // spaces come off, and then the same copy as for a value (quotes included).
 void ResolveDefault(ProfileRead& read) {
+    read.line = 0;
     if (read.kind == ProfileReadKind::Integer) {
         read.number = read.defaultNumber;
         return;
@@ -366,10 +331,10 @@ void ResolveDefault(ProfileRead& read) {
     const char* text = read.defaultText != nullptr ? read.defaultText : "";
     size_t length = std::strlen(text);
     while (length > 1 && text[length - 1] == ' ') --length;
-    const size_t stored = length < ValueCapacity ? length : ValueCapacity;
+    const size_t stored = length < ProfileValueCapacity ? length : ProfileValueCapacity;
     for (size_t i = 0; i < stored; ++i) defaultUnits[i] = static_cast<unsigned char>(text[i]);
     const Unit last = length > 0 ? static_cast<unsigned char>(text[length - 1]) : 0;
-    ResolveFromUnits(read, defaultUnits, length, last, Encoding::Ansi);
+    ResolveFromUnits(read, defaultUnits, length, last, ProfileEncoding::Ansi);
 }
 
 void RefreshOpenFilter() {
@@ -384,19 +349,9 @@ void RefreshOpenFilter() {
             continue;
         }
         const unsigned char first = static_cast<unsigned char>(pass.reads[i].key[wanted.lead]);
-        const Unit folded = FoldCase(AnsiByteToUnit(first, pass.encoding));
+        const Unit folded = FoldProfileCase(AnsiByteToUnit(first, pass.encoding));
         if (folded < 0x100) pass.openFirst[folded / 32] |= 1u << (folded % 32);
     }
-}
-
-// Whether a line whose first character is `first` (not '[') may be a key
-// that an open read wants. A line starting with NUL or '=' has the empty name.
-bool MayBeWantedKey(Unit first) {
-    if (pass.openCount == 0) return false;
-    if (first == 0 || first == '=') return pass.openWantsEmpty;
-    const Unit folded = FoldCase(first);
-    if (folded >= 0x100) return true;
-    return (pass.openFirst[folded / 32] >> (folded % 32)) & 1u;
 }
 
 void OpenSection(const Unit* name, size_t length) {
@@ -404,276 +359,67 @@ void OpenSection(const Unit* name, size_t length) {
         if (pass.state[pass.open[j]] == ReadState::Open) pass.state[pass.open[j]] = ReadState::Closed;
     }
     pass.openCount = 0;
-    if (length > ProfileMaxNameLength) return;
-    for (size_t i = 0; i < pass.count; ++i) {
-        if (pass.state[i] != ReadState::Waiting) continue;
-        if (!NameMatches(name, length, pass.reads[i].section, pass.wantedSection[i], pass.encoding)) continue;
-        pass.state[i] = ReadState::Open;
-        pass.open[pass.openCount++] = static_cast<uint16_t>(i);
+    if (length <= ProfileMaxNameLength) {
+        // Reads of one section usually follow each other with the same name:
+        // compare it once for the whole run.
+        bool compared = false;
+        const char* lastSection = nullptr;
+        bool lastMatched = false;
+        for (size_t i = 0; i < pass.count; ++i) {
+            if (pass.state[i] != ReadState::Waiting) continue;
+            const char* section = pass.reads[i].section;
+            if (!compared || section != lastSection) {
+                compared = true;
+                lastSection = section;
+                lastMatched = NameMatches(name, length, section, pass.wantedSection[i], pass.encoding);
+            }
+            if (!lastMatched) continue;
+            pass.state[i] = ReadState::Open;
+            pass.open[pass.openCount++] = static_cast<uint16_t>(i);
+        }
     }
     RefreshOpenFilter();
 }
 
-void KeyLine() {
-    if (pass.openCount == 0) return;
-    const size_t length = pass.nameNul < pass.nameEnd ? pass.nameNul : pass.nameEnd;
-    if (length > ProfileMaxNameLength) return;
+void KeyLine(const ProfileLine& line) {
+    if (pass.openCount == 0 || line.nameLength > ProfileMaxNameLength) return;
     for (size_t j = 0; j < pass.openCount; ++j) {
         const size_t i = pass.open[j];
         if (pass.state[i] != ReadState::Open) continue;
-        if (!NameMatches(pass.name, length, pass.reads[i].key, pass.wantedKey[i], pass.encoding)) continue;
+        if (!NameMatches(line.name, line.nameLength, pass.reads[i].key, pass.wantedKey[i], pass.encoding)) continue;
         pass.state[i] = ReadState::Found;
-        if (!pass.hasEquals) {
+        if (!line.hasEquals) {
             // A line without '=' is a key without a value: it yields the
             // default, and hides any later key of the same name.
             ResolveDefault(pass.reads[i]);
-            continue;
-        }
-        const size_t valueLength = pass.valueNul ? pass.valueCount : pass.valueEnd;
-        const Unit last = pass.valueNul ? pass.valuePrevious : pass.valueEndUnit;
-        ResolveFromUnits(pass.reads[i], pass.value, valueLength, last, pass.encoding);
-    }
-}
-
-void StartLine(bool bracket) {
-    pass.phase = Pass::Phase::Name;
-    pass.bracketLine = bracket;
-    pass.nameCount = 0;
-    pass.nameEnd = 0;
-    pass.nameNul = NoPosition;
-    pass.hasEquals = false;
-    pass.valueCount = 0;
-    pass.valueEnd = 0;
-    pass.valueEndUnit = 0;
-    pass.valuePrevious = 0;
-    pass.valueNul = false;
-    pass.sectionLeading = true;
-    pass.sectionCount = 0;
-    pass.sectionEnd = 0;
-    pass.sectionNul = NoPosition;
-    pass.hasBracket = false;
-    pass.sectionLength = 0;
-}
-
-void EndLine() {
-    if (pass.phase == Pass::Phase::LineStart) return;  // blank line
-    pass.phase = Pass::Phase::LineStart;
-    if (pass.bracketLine && pass.hasBracket) {
-        OpenSection(pass.section, pass.sectionLength);
-    } else {
-        KeyLine();
-    }
-}
-
-// A unit after the '[' of a line that may be a section header. The name runs
-// to the line's last ']', without white space around it, cut at a NUL.
-void SectionUnit(Unit u) {
-    if (pass.sectionLeading) {
-        if (IsProfileSpace(u)) return;
-        pass.sectionLeading = false;
-    }
-    if (u == ']') {
-        pass.hasBracket = true;
-        pass.sectionLength = pass.sectionNul < pass.sectionEnd ? pass.sectionNul : pass.sectionEnd;
-    }
-    if (pass.sectionCount < NameCapacity) pass.section[pass.sectionCount] = u;
-    if (u == 0 && pass.sectionNul == NoPosition) pass.sectionNul = pass.sectionCount;
-    ++pass.sectionCount;
-    if (!IsProfileSpace(u)) pass.sectionEnd = pass.sectionCount;
-}
-
-// A unit of the line read as a key line: name = text before the first '='
-// without white space around it, value = the rest without white space around
-// it; each is cut at its first NUL.
-void KeyUnit(Unit u) {
-    switch (pass.phase) {
-    case Pass::Phase::LineStart:
-        break;
-    case Pass::Phase::Name:
-        if (u == '=') {
-            pass.hasEquals = true;
-            pass.phase = Pass::Phase::ValueLead;
-            return;
-        }
-        if (pass.nameCount < NameCapacity) pass.name[pass.nameCount] = u;
-        if (u == 0 && pass.nameNul == NoPosition) pass.nameNul = pass.nameCount;
-        ++pass.nameCount;
-        if (!IsProfileSpace(u)) pass.nameEnd = pass.nameCount;
-        return;
-    case Pass::Phase::ValueLead:
-        if (IsProfileSpace(u)) return;
-        pass.phase = Pass::Phase::Value;
-        [[fallthrough]];
-    case Pass::Phase::Value:
-        if (pass.valueNul) return;
-        if (u == 0) {
-            pass.valueNul = true;
-            return;
-        }
-        if (pass.valueCount < ValueCapacity) pass.value[pass.valueCount] = u;
-        ++pass.valueCount;
-        pass.valuePrevious = u;
-        if (!IsProfileSpace(u)) {
-            pass.valueEnd = pass.valueCount;
-            pass.valueEndUnit = u;
-        }
-        return;
-    }
-}
-
-void PutUnit(Unit u) {
-    if (u == '\n' || u == '\r') {
-        pass.skipping = false;
-        EndLine();
-        return;
-    }
-    if (pass.skipping) return;
-    if (pass.phase == Pass::Phase::LineStart) {
-        if (IsProfileSpace(u)) return;
-        if (u != '[' && !MayBeWantedKey(u)) {
-            pass.skipping = true;
-            return;
-        }
-        StartLine(u == '[');
-        KeyUnit(u);
-        return;
-    }
-    if (pass.bracketLine) SectionUnit(u);
-    KeyUnit(u);
-}
-
-void PutCodePoint(uint32_t codePoint) {
-    if (codePoint <= 0xFFFF) {
-        PutUnit(static_cast<Unit>(codePoint));
-        return;
-    }
-    codePoint -= 0x10000;
-    PutUnit(static_cast<Unit>(0xD800 | (codePoint >> 10)));
-    PutUnit(static_cast<Unit>(0xDC00 | (codePoint & 0x3FF)));
-}
-
-// Continuation bytes after a UTF-8 lead byte 0x80-0xFF; 0 for a byte that
-// cannot start a sequence (continuation bytes, C0, C1, F5-FF).
-unsigned Utf8Following(unsigned char lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) return 1;
-    if (lead >= 0xE0 && lead <= 0xEF) return 2;
-    if (lead >= 0xF0 && lead <= 0xF4) return 3;
-    return 0;
-}
-
-void DropPending(size_t consumed) {
-    std::memmove(pass.pending, pass.pending + consumed, pass.pendingCount - consumed);
-    pass.pendingCount -= consumed;
-}
-
-// Decodes what it can of the pending UTF-8 bytes, as MultiByteToWideChar does
-// for the whole file: a malformed sequence gives one U+FFFD and decoding goes
-// on at the first byte that did not fit it; a sequence cut off by the end of
-// the file gives one U+FFFD and swallows the rest.
-void DecodeUtf8Pending(bool atEnd) {
-    while (pass.pendingCount > 0) {
-        const unsigned char lead = pass.pending[0];
-        if (lead < 0x80) {
-            PutUnit(lead);
-            DropPending(1);
-            continue;
-        }
-        const unsigned following = Utf8Following(lead);
-        if (following == 0) {
-            PutUnit(ReplacementUnit);
-            DropPending(1);
-            continue;
-        }
-        if (pass.pendingCount < following + 1) {
-            if (!atEnd) return;
-            PutUnit(ReplacementUnit);
-            pass.pendingCount = 0;
-            return;
-        }
-        static constexpr unsigned char LeadMask[4] = {0x7F, 0x1F, 0x0F, 0x07};
-        uint32_t codePoint = lead & LeadMask[following];
-        size_t consumed = 1;
-        bool valid = false;
-        const unsigned char* next = pass.pending + 1;
-        switch (following) {
-        case 3: {
-            const unsigned bits = *next++ ^ 0x80u;
-            if (bits >= 0x40) break;
-            codePoint = (codePoint << 6) | bits;
-            ++consumed;
-            if (codePoint < 0x10 || codePoint >= 0x110) break;  // overlong, or past U+10FFFF
-            [[fallthrough]];
-        }
-        case 2: {
-            const unsigned bits = *next++ ^ 0x80u;
-            if (bits >= 0x40) break;
-            codePoint = (codePoint << 6) | bits;
-            ++consumed;
-            if (codePoint < 0x20) break;                           // overlong
-            if (codePoint >= 0x360 && codePoint <= 0x37F) break;   // a surrogate
-            [[fallthrough]];
-        }
-        case 1: {
-            const unsigned bits = *next ^ 0x80u;
-            if (bits >= 0x40) break;
-            codePoint = (codePoint << 6) | bits;
-            ++consumed;
-            valid = codePoint >= 0x80;
-            break;
-        }
-        default:
-            break;
-        }
-        PutCodePoint(valid ? codePoint : ReplacementUnit);
-        DropPending(consumed);
-    }
-}
-
-void PutByte(unsigned char byte) {
-    switch (pass.encoding) {
-    case Encoding::Ansi:
-        PutUnit(byte);
-        return;
-    case Encoding::Utf8:
-        pass.pending[pass.pendingCount++] = byte;
-        DecodeUtf8Pending(false);
-        return;
-    case Encoding::Utf16LittleEndian:
-    case Encoding::Utf16BigEndian:
-        if (pass.pendingCount == 0) {
-            pass.pending[pass.pendingCount++] = byte;
-            return;
-        }
-        pass.pendingCount = 0;
-        if (pass.encoding == Encoding::Utf16LittleEndian) {
-            PutUnit(static_cast<Unit>(pass.pending[0] | (byte << 8)));
         } else {
-            PutUnit(static_cast<Unit>((pass.pending[0] << 8) | byte));
+            ResolveFromUnits(pass.reads[i], line.value, line.valueLength, line.valueLast, pass.encoding);
         }
-        return;
+        pass.reads[i].line = line.number;
     }
 }
 
-// Settles the encoding from the first bytes (at most three; fewer only when
-// the file is that short) and feeds what follows the byte-order mark.
-void SettleEncoding() {
-    const unsigned char* h = pass.head;
-    size_t skip = 0;
-    if (pass.headCount >= 3 && h[0] == 0xEF && h[1] == 0xBB && h[2] == 0xBF) {
-        pass.encoding = Encoding::Utf8;
-        skip = 3;
-    } else if (pass.headCount >= 2 && h[0] == 0xFF && h[1] == 0xFE) {
-        pass.encoding = Encoding::Utf16LittleEndian;
-        skip = 2;
-    } else if (pass.headCount >= 2 && h[0] == 0xFE && h[1] == 0xFF) {
-        pass.encoding = Encoding::Utf16BigEndian;
-        skip = 2;
-    } else {
-        pass.encoding = Encoding::Ansi;
-    }
-    pass.encodingKnown = true;
+void OnEncoding(ProfileEncoding encoding, void*) {
+    pass.encoding = encoding;
     RefreshOpenFilter();  // the wanted names' units depend on the encoding
-    for (size_t i = skip; i < pass.headCount; ++i) PutByte(h[i]);
+}
+
+// Whether a line whose first character is `first` (not '[') may be a key
+// that an open read wants. A line starting with NUL or '=' has the empty name.
+bool WantsKeyLine(Unit first, void*) {
+    if (pass.openCount == 0) return false;
+    if (first == 0 || first == '=') return pass.openWantsEmpty;
+    const Unit folded = FoldProfileCase(first);
+    if (folded >= 0x100) return true;
+    return (pass.openFirst[folded / 32] >> (folded % 32)) & 1u;
+}
+
+void OnLine(const ProfileLine& line, void*) {
+    if (line.kind == ProfileLineKind::Section) {
+        OpenSection(line.name, line.nameLength);
+    } else {
+        KeyLine(line);
+    }
 }
 
 void BeginPass(ProfileRead* reads, size_t count) {
@@ -685,99 +431,70 @@ void BeginPass(ProfileRead* reads, size_t count) {
         pass.wantedKey[i] = TrimmedName(reads[i].key);
     }
     pass.openCount = 0;
-    pass.encoding = Encoding::Ansi;
-    pass.encodingKnown = false;
-    pass.headCount = 0;
-    pass.pendingCount = 0;
-    pass.phase = Pass::Phase::LineStart;
-    pass.skipping = false;
+    pass.encoding = ProfileEncoding::Ansi;
     // Lines before any header belong to a section with the empty name.
     OpenSection(nullptr, 0);
-}
-
-void FeedPass(const unsigned char* data, size_t size) {
-    size_t i = 0;
-    while (!pass.encodingKnown && i < size) {
-        pass.head[pass.headCount++] = data[i++];
-        if (pass.headCount == sizeof pass.head) SettleEncoding();
-    }
-    while (i < size) {
-        if (pass.skipping && (pass.encoding == Encoding::Ansi || pass.encoding == Encoding::Utf8)) {
-            // Only the line break matters now. No UTF-8 sequence can take a
-            // CR or LF byte as its continuation, so an unfinished sequence
-            // before it only yields units of this skipped line: drop it.
-            pass.pendingCount = 0;
-            while (i < size && data[i] != '\n' && data[i] != '\r') ++i;
-            if (i == size) break;
-        }
-        PutByte(data[i++]);
-    }
+    BeginProfile(lexer, ProfileHandler{nullptr, OnEncoding, WantsKeyLine, OnLine});
 }
 
 void FinishPass() {
-    if (!pass.encodingKnown) SettleEncoding();
-    if (pass.encoding == Encoding::Utf8) DecodeUtf8Pending(true);
-    // An odd last byte of a UTF-16 file is dropped.
-    pass.pendingCount = 0;
-    EndLine();
+    FinishProfile(lexer);
     for (size_t i = 0; i < pass.count; ++i) {
         if (pass.state[i] != ReadState::Found) ResolveDefault(pass.reads[i]);
     }
 }
 
+void FeedChunk(const unsigned char* data, size_t size, void*) { FeedProfile(lexer, data, size); }
+
 }  // namespace
 
 void ReadProfileFromMemory(const unsigned char* data, size_t size, ProfileRead* reads, size_t count) {
     for (size_t first = 0; first < count; first += ProfileReadsPerPass) {
-        const size_t chunk = count - first < ProfileReadsPerPass ? count - first : ProfileReadsPerPass;
-        BeginPass(reads + first, chunk);
-        FeedPass(data, size);
+        const size_t batch = count - first < ProfileReadsPerPass ? count - first : ProfileReadsPerPass;
+        BeginPass(reads + first, batch);
+        FeedProfile(lexer, data, size);
         FinishPass();
     }
 }
 
-void ReadProfile(const char* path, ProfileRead* reads, size_t count) {
-    // Directories come with Windows separators (the host reports the game's
-    // path); the file system here wants '/'.
-    char nativePath[ProfilePathCapacity];
-    size_t length = 0;
-    for (; path[length] != '\0'; ++length) {
-        if (length + 1 >= sizeof nativePath) {
-            for (size_t i = 0; i < count; ++i) ResolveWithoutFile(reads[i]);
-            return;
-        }
-        nativePath[length] = path[length] == '\\' ? '/' : path[length];
-    }
-    nativePath[length] = '\0';
-
-    static unsigned char chunk[ReadChunkSize];
+bool ReadProfileFile(const char* path, ProfileRead* reads, size_t count) {
+    bool read = true;
     for (size_t first = 0; first < count; first += ProfileReadsPerPass) {
         const size_t batch = count - first < ProfileReadsPerPass ? count - first : ProfileReadsPerPass;
-        std::FILE* file = std::fopen(nativePath, "rb");
-        long size = -1;
-        if (file != nullptr && std::fseek(file, 0, SEEK_END) == 0) {
-            size = std::ftell(file);
-            if (std::fseek(file, 0, SEEK_SET) != 0) size = -1;
-        }
-        if (size < 0) {
-            if (file != nullptr) std::fclose(file);
-            for (size_t i = first; i < first + batch; ++i) ResolveWithoutFile(reads[i]);
+        BeginPass(reads + first, batch);
+        if (!ReadFileBytes(path, FeedChunk, nullptr)) {
+            read = false;
+            ReadProfileWithoutFile(reads + first, batch);
             continue;
         }
-        // Only the bytes the file had when it was opened, as the Windows
-        // functions read it: a device or a growing file cannot keep us here.
-        BeginPass(reads + first, batch);
-        unsigned long remaining = static_cast<unsigned long>(size);
-        while (remaining > 0) {
-            const size_t want = remaining < sizeof chunk ? remaining : sizeof chunk;
-            const size_t got = std::fread(chunk, 1, want, file);
-            if (got == 0) break;
-            FeedPass(chunk, got);
-            remaining -= got;
-        }
-        std::fclose(file);
         FinishPass();
     }
+    return read;
+}
+
+void ReadProfileWithoutFile(ProfileRead* reads, size_t count) {
+    for (size_t i = 0; i < count; ++i) ResolveWithoutFile(reads[i]);
+}
+
+bool ProfileNameIs(const ProfileLine& line, const char* name) {
+    const WantedName wanted = TrimmedName(name);
+    if (wanted.length == NoName || line.nameLength > ProfileMaxNameLength) return false;
+    return NameMatches(line.name, line.nameLength, name, wanted, line.encoding);
+}
+
+void ReadProfileLineText(const ProfileLine& line, char* text, uint32_t capacity) {
+    ProfileRead read{nullptr, nullptr, ProfileReadKind::Text, 0, nullptr, text, capacity, 0, line.number};
+    ResolveFromUnits(read, line.value, line.valueLength, line.valueLast, line.encoding);
+}
+
+ProfileIntegerReading ReadProfileLineInteger(const ProfileLine& line, int32_t defaultNumber) {
+    ProfileIntegerReading reading{defaultNumber, true, 0, 0, true};
+    const Span span = CopiedSpan(line.value, line.valueLength, line.valueLast, IntegerTextCapacity);
+    reading.length = line.valueLength - span.start * 2;
+    if (span.length == 0) return reading;
+    reading.empty = false;
+    reading.number = ParseProfileInteger(line.value + span.start, span.length, reading.used, reading.exact);
+    return reading;
 }
 
 }  // namespace platform

@@ -1,0 +1,274 @@
+// The configuration checker: the same answer whatever the line ends and the
+// encoding, an answer for every input, advice that is right and passes the
+// check itself, and never a value read otherwise than the module reads it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "tools/common/settings_dump.h"
+#include "tools/preview/checker.h"
+#include "tools/preview/commands.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using preview::Finding;
+using preview::Severity;
+using namespace std::string_literals;
+
+const std::string ShippedIni = ATMOSPHERE_SOURCE_DIR "/atmosphere.ini";
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+preview::CheckedText Check(std::string_view bytes) {
+    return preview::CheckConfigurationText("test.ini", bytes, [](const std::string&) {
+        return preview::FileContent{"", "is not there"};
+    });
+}
+
+// The findings as "LINE: severity: message", the form compared across variants.
+std::vector<std::string> Lines(const std::vector<Finding>& findings) {
+    std::vector<std::string> lines;
+    for (const Finding& finding : findings) {
+        std::string text = preview::FormatFinding(finding);
+        lines.push_back(text.substr(text.find(':') + 1));
+    }
+    return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+// Rewrites every line end (CRLF, CR or LF) of `text` as `end`; "mixed" cycles
+// through all three.
+std::string WithLineEnds(const std::string& text, const std::string& end) {
+    static const char* const cycle[] = {"\r\n", "\n", "\r"};
+    std::string out;
+    size_t count = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            out += text[i];
+            continue;
+        }
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        out += end == "mixed" ? cycle[count++ % 3] : end;
+    }
+    return out;
+}
+
+std::string Utf16(const std::string& ascii, bool littleEndian) {
+    std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char c : ascii) out += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
+    return out;
+}
+
+// A file with a problem of every kind, blank lines included.
+const std::string Troubled =
+    "Stray=1\r\n\r\n[GLOBAL]\r\nDefaultWind=true\r\n\r\n[KEYS]\r\nReloadKey=46\r\nOnOffKey=0x46\r\n[CLOUD]\r\n"
+    "[CLOUDS]\r\nNormalZoneEnd=800,5\r\nCloudZoneStart = 500.0   ; lower clouds\r\n\r\n\r\nLightningFrequency=300\r\n"
+    "[RAIN\r\nNormalZoneEnd=1\r\nUnknownKey=2\r\n[THUNDER]\r\nNormalZoneClouds=Puffs\r\n";
+
+TEST(CheckerInput, LineEndsAndEncodingsDoNotChangeTheAnswer) {
+    for (const std::string& file : {ReadAll(ShippedIni), Troubled}) {
+        const std::vector<std::string> expected = Lines(Check(file).findings);
+        for (const char* end : {"\n", "\r", "mixed"}) {
+            EXPECT_EQ(Join(Lines(Check(WithLineEnds(file, end)).findings)), Join(expected))
+                << "line ends " << testing::PrintToString(std::string(end));
+        }
+        EXPECT_EQ(Join(Lines(Check("\xEF\xBB\xBF" + file).findings)), Join(expected)) << "UTF-8 with its mark";
+        EXPECT_EQ(Join(Lines(Check(Utf16(file, true)).findings)), Join(expected)) << "UTF-16 little endian";
+        EXPECT_EQ(Join(Lines(Check(Utf16(WithLineEnds(file, "\n"), false)).findings)), Join(expected)) << "UTF-16 big endian";
+    }
+    EXPECT_TRUE(Check(ReadAll(ShippedIni)).findings.empty()) << Join(Lines(Check(ReadAll(ShippedIni)).findings));
+    EXPECT_EQ(Lines(Check(Troubled).findings).size(), 11u) << Join(Lines(Check(Troubled).findings));
+}
+
+TEST(CheckerInput, EveryInputGetsABoundedAnswer) {
+    std::mt19937 random(7);
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    const std::string longLine = "[CLOUDS]\nNormalZoneClouds=" + std::string(2 << 20, 'x') + "\n" + std::string(1 << 20, 'y');
+    std::string manyKeys;
+    for (int i = 0; i < 200000; ++i) manyKeys += "NormalZoneEndd=" + std::to_string(i) + "\n";
+    const std::string inputs[] = {"", "\0\0\0"s, noise, longLine, "[CLOUDS]\n" + manyKeys, manyKeys, std::string(1 << 20, '\r'),
+                                  "\xFF\xFE" + noise.substr(0, 1 << 20), std::string(100000, '[')};
+    for (const std::string& input : inputs) {
+        const preview::CheckedText checked = Check(input);
+        // Findings beyond a thousand lines' per file are only counted.
+        EXPECT_LE(std::count_if(checked.findings.begin(), checked.findings.end(), [](const Finding& f) { return f.line > 0; }),
+                  1000);
+        EXPECT_TRUE(std::is_sorted(checked.findings.begin(), checked.findings.end(),
+                                   [](const Finding& a, const Finding& b) { return a.line < b.line; }));
+    }
+    const std::vector<Finding> many = Check("[CLOUDS]\n" + manyKeys).findings;
+    EXPECT_NE(many.front().message.find("199000 more findings not shown"), std::string::npos) << many.front().message;
+}
+
+int CommandStatus(const std::string& path, std::string& output) {
+    std::ostringstream out;
+    const int status = preview::CheckCommand(path, out);
+    output = out.str();
+    return status;
+}
+
+TEST(CheckerInput, FoldersDevicesAndPipesAreNoConfiguration) {
+    const fs::path folder = fs::temp_directory_path() / ("checker-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const std::string pipe = (folder / "pipe.ini").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::string output;
+    for (const std::string& path : {folder.string(), std::string("/dev/zero"), pipe}) {
+        EXPECT_EQ(CommandStatus(path, output), 2) << path;
+        EXPECT_NE(output.find("there is no configuration to check"), std::string::npos) << output;
+    }
+    EXPECT_NE(output.find("is a pipe"), std::string::npos) << output;
+    EXPECT_EQ(CommandStatus((folder / "absent.ini").string(), output), 1);
+    EXPECT_EQ(CommandStatus(ShippedIni, output), 0);
+    EXPECT_EQ(output, ShippedIni + ": no problems found\n");
+    fs::remove_all(folder);
+}
+
+// The findings about `line` of `file`, one per line; "" when there is none.
+std::string FindingAt(const std::string& file, int line) {
+    std::string found;
+    for (const Finding& finding : Check(file).findings) {
+        if (finding.line == line) found += preview::FormatFinding(finding) + "\n";
+    }
+    return found;
+}
+
+TEST(CheckerAdvice, SaysWhatTheModuleDoesAndWhatToWrite) {
+    struct Case {
+        const char* line;        // in [CLOUDS], or a [KEYS] line when it starts with a hotkey
+        const char* expected;    // part of the finding on it; "" for none
+    };
+    const Case cases[] = {
+        {"LightningFrequency=0x40", ""},
+        {"LightningFrequency=0o17", ""},
+        {"LightningFrequency=0X40", "reads as 0 and ignores \"X40\"; the prefixes 0x, 0o and 0b must be lower case"},
+        {"LightningFrequency=128", "-128 (as a signed number), which flashes as often as 127 does, the most often; write 127"},
+        {"LightningFrequency=4294967297", "does not fit 32 bits: it reads as 1"},
+        {"ReloadKey=46", "0x46, the F key, not as the decimal 46 (0x2E, the Delete key)"},
+        {"ReloadKey=0x70", ""},
+        {"ReloadKey=2E", ""},
+        {"ReloadKey=07", "0x07, a code no standard key sends: this hotkey never fires"},
+        {"ReloadKey=0x2E ; Delete", "a \";\" after a value starts no comment; the module reads the code, 0x2E, the Delete key, and ignores the rest"},
+        {"CloudZoneStart = 850.0   ; lower clouds",
+         "a \";\" after a value starts no comment; the module reads the number, 850, and ignores the rest"},
+        {"CloudZoneWindMultiplier = ; none", "error: CloudZoneWindMultiplier = \"; none\": a \";\" after a value starts no comment; the module reads the number, 0;"},
+        {"NormalZoneTimecycleModifier = nextgen # default", "takes all of \"nextgen # default\" as the name"},
+        {"NormalZoneTimecycleModifier = next;gen", ""},
+        {"NormalZoneTimecycleModifier='  spaced  '", ""},
+        {"CloudZoneWindMultiplier=2.5e0", ""},
+        {"CloudZoneWindMultiplier=2.5x", "reads as 2.5 and ignores \"x\"; write the number alone"},
+    };
+    for (const Case& c : cases) {
+        const std::string line = c.line;
+        const bool hotkey = line.rfind("ReloadKey", 0) == 0;
+        const std::string file = std::string(hotkey ? "[KEYS]\n" : "[CLOUDS]\nEnableLightningAboveClouds=1\n") + line + "\n";
+        const std::string finding = FindingAt(file, hotkey ? 2 : 3);
+        if (std::string(c.expected).empty()) {
+            EXPECT_EQ(finding, "") << line;
+        } else {
+            EXPECT_EQ(std::count(finding.begin(), finding.end(), '\n'), 1) << finding;
+            EXPECT_NE(finding.find(c.expected), std::string::npos) << line << "\n" << finding;
+        }
+    }
+    // A NUL ends the value: said once.
+    EXPECT_EQ(FindingAt("[CLOUDS]\nCloudZoneWindMultiplier=12\0 34\n"s, 2),
+              "test.ini:2: warning: CloudZoneWindMultiplier = \"12\" is followed by a NUL byte: the module reads up to it and "
+              "ignores the rest of the line; save the file as plain text\n");
+}
+
+TEST(CheckerAdvice, TheAdvisedFrequencyFlashesAlikeAndPassesTheCheck) {
+    for (const int written : {128, 129, 200, 255, 261, 300, 383, 1000, -1, -5, -100, -128}) {
+        const std::string file = "[THUNDER]\nLightningFrequency=" + std::to_string(written) + "\n";
+        const std::string finding = FindingAt(file, 2);
+        const size_t at = finding.find("; write ");
+        ASSERT_NE(at, std::string::npos) << finding;
+        const int advised = std::stoi(finding.substr(at + 8));
+        EXPECT_GE(advised, 1) << finding;
+        EXPECT_LE(advised, 127) << finding;
+        EXPECT_NE(advised, written) << finding;
+        // The scheduler draws intervals below 2000 / frequency, whatever its sign.
+        const int stored = Check(file).settings.Weather[9].LightningFrequency;
+        EXPECT_EQ(2000 / std::abs(stored), 2000 / advised) << finding;
+        EXPECT_EQ(FindingAt("[THUNDER]\nLightningFrequency=" + std::to_string(advised) + "\n", 2), "");
+        EXPECT_EQ(std::count(finding.begin(), finding.end(), '\n'), 1) << finding;
+    }
+}
+
+TEST(CheckerAdvice, ABrokenHeaderIsNamedOnceNotItsKeys) {
+    const std::string file = "[CLOUDS]\nNormalZoneEnd=700\n[RAIN\nNormalZoneEnd=1\nCloudZoneStart=950\nTypo=1\n"
+                             "LightningFrequency=10\n[THUNDER]\nBadKey=1\n";
+    const std::vector<Finding> findings = Check(file).findings;
+    ASSERT_EQ(findings.size(), 2u) << Join(Lines(findings));
+    EXPECT_EQ(findings[0].line, 3);
+    EXPECT_EQ(findings[0].severity, Severity::Error);
+    EXPECT_NE(findings[0].message.find("\"[RAIN\" is no section header: it lacks its \"]\""), std::string::npos);
+    // CloudZoneStart and LightningFrequency are new to [CLOUDS]: the module takes them from there.
+    EXPECT_NE(findings[0].message.find("it takes CloudZoneStart, LightningFrequency from there for [CLOUDS]"),
+              std::string::npos) << findings[0].message;
+    EXPECT_NE(findings[0].message.find("write \"[RAIN]\""), std::string::npos);
+    EXPECT_EQ(findings[1].line, 9);
+}
+
+TEST(CheckerAdvice, FindingsComeInLineOrderAcrossKinds) {
+    // A zone error found last (from the record) sorts among the line findings.
+    const std::vector<Finding> findings =
+        Check("[CLOUDS]\nDefaultWind=1\nCloudZoneStart=100\n[KEYS]\nReloadKey=xyz\n").findings;
+    ASSERT_EQ(findings.size(), 3u) << Join(Lines(findings));
+    EXPECT_EQ(findings[0].line, 2);
+    EXPECT_EQ(findings[1].line, 3);
+    EXPECT_EQ(findings[1].severity, Severity::Error);
+    EXPECT_EQ(findings[2].line, 5);
+}
+
+// `atmosphere-sim config --json` on `path`: the module's own load.
+std::string ModuleJson(const std::string& path) {
+    const std::string command = std::string(ATMOSPHERE_SIM_TOOL) + " config '" + path + "' --json 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+    pclose(pipe);
+    return out;
+}
+
+TEST(CheckerAgreement, ReadsEveryCorpusFileAsTheModuleLoadsIt) {
+    std::vector<std::string> files = {ShippedIni};
+    for (const auto& entry : fs::directory_iterator(ATMOSPHERE_SOURCE_DIR "/tests/config/corpus")) {
+        if (entry.is_regular_file()) files.push_back(entry.path().string());
+    }
+    ASSERT_GT(files.size(), 30u);
+    for (const std::string& path : files) {
+        const std::string folder = fs::path(path).parent_path().string();
+        const preview::CheckedText checked =
+            preview::CheckConfigurationText(path, ReadAll(path), [](const std::string& alternate) {
+                return fs::is_regular_file(alternate) ? preview::FileContent{ReadAll(alternate), ""}
+                                                      : preview::FileContent{"", "is not there"};
+            });
+        EXPECT_EQ(SettingsToJson(checked.settings) + "\n", ModuleJson(path)) << path;
+    }
+}
+
+}  // namespace

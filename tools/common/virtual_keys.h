@@ -1,0 +1,25 @@
+// What a hotkey's virtual-key code means on a Windows keyboard, for the
+// checker's messages: "0x46, the F key".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+
+enum class KeyCodeUse {
+    Key,          // a key sends it
+    MouseButton,  // a mouse button: no keyboard message carries it
+    Unassigned,   // no standard key sends it (0 and the reserved codes)
+    OutOfRange,   // below 0 or above 0xFE: the module never tests it
+};
+
+struct KeyCodeMeaning {
+    KeyCodeUse use;
+    std::string name;  // "the F key", "numeric keypad 5", "the left mouse button", "an unassigned code"
+};
+
+KeyCodeMeaning DescribeKeyCode(int32_t code);
+
+// "0x2E" for a code in 0..0xFE, else its decimal value.
+std::string KeyCodeText(int32_t code);
+
