@@ -112,16 +112,17 @@ void ResetSettingsToStartValues() { Settings = StartValues; }
 
 void ResetSettingsToStartValues(AtmosphereSettings& record) { record = StartValues; }
 
+// A load looks up 45 names; the first character settles most comparisons.
 WeatherIndex FindWeatherByName(const char* name) {
     for (WeatherIndex i = 0; i < WeatherCount; ++i) {
-        if (std::strcmp(WeatherNames[i], name) == 0) return i;
+        if (WeatherNames[i][0] == name[0] && std::strcmp(WeatherNames[i], name) == 0) return i;
     }
     return -1;
 }
 
 const char* FindCloudSetByName(const char* name) {
     for (int i = 0; i < CloudCount; ++i) {
-        if (std::strcmp(CloudNames[i], name) == 0) return CloudSetNames[i];
+        if (CloudNames[i][0] == name[0] && std::strcmp(CloudNames[i], name) == 0) return CloudSetNames[i];
     }
     return CloudSetNames[CloudFallbackPosition];
 }

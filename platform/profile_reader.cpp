@@ -171,8 +171,11 @@ WantedName TrimmedName(const char* name) {
     if (name == nullptr) return {0, NoName};
     size_t lead = 0;
     while (IsProfileSpace(static_cast<unsigned char>(name[lead]))) ++lead;
-    size_t length = std::strlen(name + lead);
-    while (length > 0 && IsProfileSpace(static_cast<unsigned char>(name[lead + length - 1]))) --length;
+    size_t end = lead;  // one past the last character that is no white space
+    for (size_t i = lead; name[i] != '\0'; ++i) {
+        if (!IsProfileSpace(static_cast<unsigned char>(name[i]))) end = i + 1;
+    }
+    const size_t length = end - lead;
     if (lead >= NoName || length > ProfileMaxNameLength) return {0, NoName};
     return {static_cast<uint16_t>(lead), static_cast<uint16_t>(length)};
 }
@@ -291,6 +294,8 @@ struct Pass {
     WantedName wantedKey[ProfileReadsPerPass];
     uint16_t open[ProfileReadsPerPass];    // reads whose section is the current one
     size_t openCount;
+    uint16_t runStart[ProfileReadsPerPass];  // first read of each run of reads with the same section
+    size_t runCount;
     // First characters (folded, below 0x100) of the keys the open reads want,
     // and whether one wants the empty name: a key line that starts otherwise
     // can match nothing and is skipped to its end unread.
@@ -300,8 +305,14 @@ struct Pass {
 };
 
 Pass pass;                                // module-level: the reader is not re-entrant
+
+struct CachedName {
+    const char* name;
+    WantedName wanted;
+};
+constexpr size_t KeyCacheSize = 64;
+CachedName keyCache[KeyCacheSize];        // trimmed key names of this pass, by address
 ProfileLexer lexer;                       // the pass's scanner
-Unit defaultUnits[ProfileValueCapacity];  // a default text as units, for the quote rule
 
 void ResolveFromUnits(ProfileRead& read, const Unit* units, size_t length, Unit last, ProfileEncoding encoding) {
     if (read.kind == ProfileReadKind::Integer) {
@@ -322,6 +333,7 @@ void ResolveFromUnits(ProfileRead& read, const Unit* units, size_t length, Unit 
 
 // The default of a read whose key is absent from a file that exists: trailing
 // spaces come off, and then the same copy as for a value (quotes included).
+// A default is 8-bit text already, so its bytes are copied as they are.
 void ResolveDefault(ProfileRead& read) {
     read.line = 0;
     if (read.kind == ProfileReadKind::Integer) {
@@ -331,10 +343,15 @@ void ResolveDefault(ProfileRead& read) {
     const char* text = read.defaultText != nullptr ? read.defaultText : "";
     size_t length = std::strlen(text);
     while (length > 1 && text[length - 1] == ' ') --length;
-    const size_t stored = length < ProfileValueCapacity ? length : ProfileValueCapacity;
-    for (size_t i = 0; i < stored; ++i) defaultUnits[i] = static_cast<unsigned char>(text[i]);
+    if (read.text == nullptr) return;
+    const size_t capacity = read.capacity < ProfileMaxTextCapacity ? read.capacity : ProfileMaxTextCapacity;
+    if (capacity == 0) return;
+    // The quote rule looks at the first unit and the last only.
+    const Unit first = length > 0 ? static_cast<unsigned char>(text[0]) : 0;
     const Unit last = length > 0 ? static_cast<unsigned char>(text[length - 1]) : 0;
-    ResolveFromUnits(read, defaultUnits, length, last, ProfileEncoding::Ansi);
+    const Span span = CopiedSpan(&first, length, last, capacity);
+    std::memcpy(read.text, text + span.start, span.length);
+    read.text[span.length] = '\0';
 }
 
 void RefreshOpenFilter() {
@@ -360,22 +377,17 @@ void OpenSection(const Unit* name, size_t length) {
     }
     pass.openCount = 0;
     if (length <= ProfileMaxNameLength) {
-        // Reads of one section usually follow each other with the same name:
-        // compare it once for the whole run.
-        bool compared = false;
-        const char* lastSection = nullptr;
-        bool lastMatched = false;
-        for (size_t i = 0; i < pass.count; ++i) {
-            if (pass.state[i] != ReadState::Waiting) continue;
-            const char* section = pass.reads[i].section;
-            if (!compared || section != lastSection) {
-                compared = true;
-                lastSection = section;
-                lastMatched = NameMatches(name, length, section, pass.wantedSection[i], pass.encoding);
+        // A run of reads with the same section leaves the Waiting state all
+        // at once: its name is compared once for the whole run.
+        for (size_t g = 0; g < pass.runCount; ++g) {
+            const size_t first = pass.runStart[g];
+            const size_t end = g + 1 < pass.runCount ? pass.runStart[g + 1] : pass.count;
+            if (pass.state[first] != ReadState::Waiting) continue;
+            if (!NameMatches(name, length, pass.reads[first].section, pass.wantedSection[first], pass.encoding)) continue;
+            for (size_t i = first; i < end; ++i) {
+                pass.state[i] = ReadState::Open;
+                pass.open[pass.openCount++] = static_cast<uint16_t>(i);
             }
-            if (!lastMatched) continue;
-            pass.state[i] = ReadState::Open;
-            pass.open[pass.openCount++] = static_cast<uint16_t>(i);
         }
     }
     RefreshOpenFilter();
@@ -385,7 +397,7 @@ void KeyLine(const ProfileLine& line) {
     if (pass.openCount == 0 || line.nameLength > ProfileMaxNameLength) return;
     for (size_t j = 0; j < pass.openCount; ++j) {
         const size_t i = pass.open[j];
-        if (pass.state[i] != ReadState::Open) continue;
+        if (pass.state[i] != ReadState::Open || pass.wantedKey[i].length != line.nameLength) continue;
         if (!NameMatches(line.name, line.nameLength, pass.reads[i].key, pass.wantedKey[i], pass.encoding)) continue;
         pass.state[i] = ReadState::Found;
         if (!line.hasEquals) {
@@ -425,10 +437,24 @@ void OnLine(const ProfileLine& line, void*) {
 void BeginPass(ProfileRead* reads, size_t count) {
     pass.reads = reads;
     pass.count = count;
+    pass.runCount = 0;
+    for (CachedName& cached : keyCache) cached = {nullptr, {0, NoName}};
     for (size_t i = 0; i < count; ++i) {
         pass.state[i] = ReadState::Waiting;
-        pass.wantedSection[i] = TrimmedName(reads[i].section);
-        pass.wantedKey[i] = TrimmedName(reads[i].key);
+        if (i > 0 && reads[i].section == reads[i - 1].section) {
+            pass.wantedSection[i] = pass.wantedSection[i - 1];
+        } else {
+            pass.wantedSection[i] = TrimmedName(reads[i].section);
+            pass.runStart[pass.runCount++] = static_cast<uint16_t>(i);
+        }
+        // Keys repeat from section to section (the same 21 names for every
+        // weather): within the pass their trimmed names are remembered by
+        // address, which cannot change while the reads are being answered.
+        const size_t slot = (reinterpret_cast<uintptr_t>(reads[i].key) >> 3) % KeyCacheSize;
+        if (keyCache[slot].name != reads[i].key || reads[i].key == nullptr) {
+            keyCache[slot] = {reads[i].key, TrimmedName(reads[i].key)};
+        }
+        pass.wantedKey[i] = keyCache[slot].wanted;
     }
     pass.openCount = 0;
     pass.encoding = ProfileEncoding::Ansi;

@@ -123,6 +123,36 @@ TEST(CheckerInput, EveryInputGetsABoundedAnswer) {
     EXPECT_NE(many.front().message.find("199000 more findings not shown"), std::string::npos) << many.front().message;
 }
 
+// Valid UTF-8 without control characters: what a terminal or a page shows as it is.
+bool IsPrintable(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x20 || lead == 0x7F ? 0 : lead < 0x80 ? 1 : lead >= 0xF5 ? 0 : lead >= 0xF0 ? 4
+                              : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// Inputs the checker fuzzer once failed on, and files of every encoding
+// with text to quote: every finding prints as it is.
+TEST(CheckerInput, FindingsAreSafeToPrint) {
+    std::vector<std::string> inputs = {"[CLOUDS]\nNormalZoneClouds=\x1B[31mred\x07\n"s, "[CLOUDS]\nNormalZoneClouds=\xC3\xA9\xE9\xFF\n"s,
+                                       Utf16("[CLOUDS]\nNormalZoneClouds=\x01\n", true)};
+    for (const auto& entry : fs::directory_iterator(ATMOSPHERE_SOURCE_DIR "/tests/checker/regressions")) {
+        inputs.push_back(ReadAll(entry.path().string()));
+    }
+    for (const std::string& input : inputs) {
+        const std::vector<Finding> findings = Check(input).findings;
+        EXPECT_FALSE(findings.empty());
+        for (const Finding& finding : findings) EXPECT_TRUE(IsPrintable(preview::FormatFinding(finding))) << finding.message;
+    }
+}
+
 int CommandStatus(const std::string& path, std::string& output) {
     std::ostringstream out;
     const int status = preview::CheckCommand(path, out);

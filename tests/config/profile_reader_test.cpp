@@ -32,6 +32,13 @@ int32_t Int(std::string_view file, const char* section, const char* key, int32_t
 
 using namespace std::string_literals;
 
+// "k" and a number: the name of the n-th key of a generated file.
+std::string KeyName(size_t n) {
+    std::string name = "k";
+    name += std::to_string(n);
+    return name;
+}
+
 TEST(ProfileSections, MatchedWithoutCaseAndWhiteSpace) {
     const std::string file = "[ a ]\nk=1\n[b\t]  \nk=2\n[c] junk\nk=3\n[d]]\nk=4\n[ [g]\nk=6\n[\x1Ah]\nk=7\n[j]x]\nk=9\n";
     EXPECT_EQ(Text(file, "A", "k"), "1");
@@ -213,7 +220,7 @@ TEST(ProfileFiles, AbsentFileAndDefaults) {
 TEST(ProfileFiles, StreamingFromDiskMatchesTheWholeFileInMemory) {
     // Multi-byte sequences and line ends straddle the read chunks.
     std::string file = "\xEF\xBB\xBF[s]\n";
-    for (int i = 0; i < 6000; ++i) file += "k" + std::to_string(i) + "=\xC3\xA9\xF0\x9F\x98\x80\r\n";
+    for (int i = 0; i < 6000; ++i) file += KeyName(i) + "=\xC3\xA9\xF0\x9F\x98\x80\r\n";
     ScratchDirectory directory;
     directory.Write("big.ini", file);
     // Backslashes in the directory are the host's separators.
@@ -221,7 +228,7 @@ TEST(ProfileFiles, StreamingFromDiskMatchesTheWholeFileInMemory) {
     for (char& c : windowsStyle) c = c == '/' ? '\\' : c;
 
     std::vector<std::string> keys;
-    for (int i = 0; i < 6000; i += 29) keys.push_back("k" + std::to_string(i));
+    for (int i = 0; i < 6000; i += 29) keys.push_back(KeyName(i));
     std::vector<std::array<char, 64>> fromDisk(keys.size()), fromMemory(keys.size());
     std::vector<ProfileRead> diskReads, memoryReads;
     for (size_t i = 0; i < keys.size(); ++i) {
@@ -240,9 +247,9 @@ TEST(ProfileFiles, StreamingFromDiskMatchesTheWholeFileInMemory) {
 TEST(ProfileFiles, BatchesLargerThanOnePass) {
     std::string file = "[s]\n";
     const size_t count = platform::ProfileReadsPerPass * 2 + 3;
-    for (size_t i = 0; i < count; ++i) file += "k" + std::to_string(i) + "=" + std::to_string(i * 3) + "\n";
+    for (size_t i = 0; i < count; ++i) file += KeyName(i) + "=" + std::to_string(i * 3) + "\n";
     std::vector<std::string> keys;
-    for (size_t i = 0; i < count; ++i) keys.push_back("k" + std::to_string(i));
+    for (size_t i = 0; i < count; ++i) keys.push_back(KeyName(i));
     std::vector<ProfileRead> reads;
     for (size_t i = 0; i < count; ++i) reads.push_back({"s", keys[i].c_str(), ProfileReadKind::Integer, -1, nullptr, nullptr, 0, 0, 0});
     platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), reads.data(), count);

@@ -98,9 +98,9 @@ size_t Utf8SequenceLength(const ProfileUnit* bytes, size_t count) {
 // Units of the file as UTF-8 a terminal or a page can show: an 8-bit file's
 // valid UTF-8 stays as written, control characters and stray bytes become
 // \xNN, and a long text is shortened with "...".
-std::string Display(const ProfileUnit* units, size_t count, ProfileEncoding encoding) {
+std::string Display(const ProfileUnit* units, size_t count, ProfileEncoding encoding, size_t limit = DisplayLimit) {
     std::string out;
-    const size_t shown = std::min(count, DisplayLimit);
+    const size_t shown = std::min(count, limit);
     for (size_t i = 0; i < shown;) {
         const ProfileUnit u = units[i];
         if (u < 0x20 || u == 0x7F) {
@@ -130,6 +130,14 @@ std::string Display(const ProfileUnit* units, size_t count, ProfileEncoding enco
     return out;
 }
 
+// 8-bit text such as a file name, made safe to print in full.
+std::string Printable(const std::string& text) {
+    const std::vector<ProfileUnit> units(text.begin(), text.end());
+    std::vector<ProfileUnit> bytes(units.size());
+    std::transform(units.begin(), units.end(), bytes.begin(), [](ProfileUnit u) { return static_cast<ProfileUnit>(u & 0xFF); });
+    return Display(bytes.data(), bytes.size(), ProfileEncoding::Ansi, bytes.size());
+}
+
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string Real(double value) {
@@ -148,10 +156,12 @@ char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - '
 
 // Edit distance between `text` and `pattern` (at most 64 characters), case
 // folded, by the bit-parallel method: time linear in the text's length.
-size_t EditDistance(const std::string& text, const std::string& pattern) {
+size_t EditDistance(std::string_view text, const std::string& pattern) {
     const size_t m = pattern.size();
     if (m == 0) return text.size();
-    std::array<uint64_t, 256> equal{};
+    // The positions of each character in the pattern; only the pattern's own
+    // entries are set, and cleared again before returning.
+    static std::array<uint64_t, 256> equal{};
     for (size_t i = 0; i < m; ++i) equal[static_cast<unsigned char>(FoldAscii(pattern[i]))] |= uint64_t{1} << i;
     uint64_t positive = m == 64 ? ~uint64_t{0} : (uint64_t{1} << m) - 1;
     uint64_t negative = 0;
@@ -170,11 +180,12 @@ size_t EditDistance(const std::string& text, const std::string& pattern) {
         positive = mh | ~(xv | ph);
         negative = ph & xv;
     }
+    for (size_t i = 0; i < m; ++i) equal[static_cast<unsigned char>(FoldAscii(pattern[i]))] = 0;
     return score;
 }
 
 // The candidate closest to `text`, ignoring case; empty when none is close.
-std::string Closest(const std::string& text, const std::vector<std::string>& candidates) {
+std::string Closest(std::string_view text, const std::vector<std::string>& candidates) {
     std::string best;
     size_t bestDistance = std::max<size_t>(3, text.size() / 3) + 1;
     for (const std::string& candidate : candidates) {
@@ -199,14 +210,15 @@ std::string DidYouMean(const std::string& suggestion) {
 struct KnownSection {
     const char* name;
     std::vector<const SettingKey*> keys;
-    std::vector<size_t> reads;  // the read of each key in the batch
+    std::vector<size_t> reads;           // the read of each key in the batch
+    std::vector<std::string> keyNames;   // for suggestions
 };
 
 const std::vector<KnownSection>& KnownSections() {
     static const std::vector<KnownSection> sections = [] {
         std::vector<KnownSection> list;
         for (const char* name : {"GLOBAL", "KEYS", "DEBUG"}) {
-            KnownSection section{name, {}, {}};
+            KnownSection section{name, {}, {}, {}};
             for (size_t row = 0; row < GlobalSettingKeyCount; ++row) {
                 if (std::string(GlobalSettingKeys[row].section) != name) continue;
                 section.keys.push_back(&GlobalSettingKeys[row]);
@@ -215,38 +227,28 @@ const std::vector<KnownSection>& KnownSections() {
             list.push_back(section);
         }
         for (int weather = 0; weather < WeatherCount; ++weather) {
-            KnownSection section{WeatherNames[weather], {}, {}};
+            KnownSection section{WeatherNames[weather], {}, {}, {}};
             for (size_t row = 0; row < WeatherSettingKeyCount; ++row) {
                 section.keys.push_back(&WeatherSettingKeys[row]);
                 section.reads.push_back(WeatherReadIndex(weather, row));
             }
             list.push_back(section);
         }
+        for (KnownSection& section : list) {
+            for (const SettingKey* key : section.keys) section.keyNames.emplace_back(key->key);
+        }
         return list;
     }();
     return sections;
 }
 
-std::vector<std::string> SectionNames() {
-    std::vector<std::string> names;
-    for (const KnownSection& section : KnownSections()) names.emplace_back(section.name);
+const std::vector<std::string>& SectionNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const KnownSection& section : KnownSections()) list.emplace_back(section.name);
+        return list;
+    }();
     return names;
-}
-
-// The section, its key and the weather row (-1 for a global key) of a read.
-struct ReadOwner {
-    size_t section;
-    size_t key;
-};
-
-ReadOwner OwnerOf(size_t read) {
-    const auto& sections = KnownSections();
-    for (size_t s = 0; s < sections.size(); ++s) {
-        for (size_t k = 0; k < sections[s].reads.size(); ++k) {
-            if (sections[s].reads[k] == read) return {s, k};
-        }
-    }
-    return {0, 0};
 }
 
 // The field a key fills in the record: the global record or a weather's row.
@@ -278,14 +280,14 @@ public:
         std::sort(usedLines_.begin(), usedLines_.end());
     }
 
-    void Add(int line, Severity severity, const std::string& message) {
+    void Add(int line, Severity severity, std::string message) {
         if (line > 0 && lineFindings_ >= FindingLimit) {
             ++dropped_;
             droppedErrors_ |= severity == Severity::Error;
             return;
         }
         if (line > 0) ++lineFindings_;
-        findings_.push_back({file_, line, severity, message});
+        findings_.push_back({file_, line, severity, std::move(message)});
     }
 
     // Judges every line of the file; the reads must come from the same bytes.
@@ -361,12 +363,13 @@ private:
     bool IsUsedLine(uint32_t number) const { return std::binary_search(usedLines_.begin(), usedLines_.end(), number); }
 
     void Section(const ProfileLine& line) {
-        const std::string name = Display(line.name, KeptName(line), line.encoding);
         const auto& sections = KnownSections();
         size_t known = SectionCount;
         for (size_t s = 0; s < sections.size() && known == SectionCount; ++s) {
             if (platform::ProfileNameIs(line, sections[s].name)) known = s;
         }
+        const std::string name = known == SectionCount || firstSectionLine_[known] != 0
+                                     ? Display(line.name, KeptName(line), line.encoding) : std::string();
         if (known == SectionCount) {
             place_ = Place::Ignored;
             section_ = SectionCount;
@@ -419,17 +422,15 @@ private:
 
     void KeyLine(const ProfileLine& line, bool used) {
         const KnownSection& section = KnownSections()[section_];
-        const std::string name = Display(line.name, KeptName(line), line.encoding);
         size_t match = section.keys.size();
         for (size_t k = 0; k < section.keys.size() && match == section.keys.size(); ++k) {
             if (platform::ProfileNameIs(line, section.keys[k]->key)) match = k;
         }
         if (match == section.keys.size()) {
-            std::vector<std::string> names;
-            for (const SettingKey* key : section.keys) names.emplace_back(key->key);
+            const std::string name = Display(line.name, KeptName(line), line.encoding);
             Add(line.number, Severity::Warning,
                 "key " + Quoted(name) + " matches no key of [" + section.name + "], so the module ignores it" +
-                    DidYouMean(Closest(name, names)));
+                    DidYouMean(Closest(name, section.keyNames)));
             return;
         }
         const SettingKey& key = *section.keys[match];
@@ -474,10 +475,9 @@ private:
 
     void CheckValue(const ProfileLine& line, const SettingKey& key, size_t read) {
         const std::string name = key.key;
-        const std::string value = WrittenValue(line);
         if (line.valueCutAtNul) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " is followed by a NUL byte: the module reads up to it and ignores the rest "
+                name + " = " + Quoted(WrittenValue(line)) + " is followed by a NUL byte: the module reads up to it and ignores the rest "
                 "of the line; save the file as plain text");
         }
         const size_t comment = CommentStart(line);
@@ -550,24 +550,30 @@ private:
         }
     }
 
+    // The field a key of the section being read fills.
     template <typename T>
-    const T& FieldOfRead(const SettingKey& key, size_t read) const {
-        return FieldOf<T>(record_, OwnerOf(read).section, key);
+    const T& FieldOfRead(const SettingKey& key, size_t) const {
+        return FieldOf<T>(record_, section_, key);
     }
 
     void CheckIntegerKinds(const ProfileLine& line, const SettingKey& key) {
-        const std::string name = key.key;
-        const std::string value = WrittenValue(line);
         const platform::ProfileIntegerReading reading = platform::ReadProfileLineInteger(line, key.defaultNumber);
         if (reading.empty) {
             Add(line.number, key.kind == SettingKind::Flag ? Severity::Warning : Severity::Note,
-                name + " is empty: the module uses its default, " + std::to_string(key.defaultNumber) +
+                std::string(key.key) + " is empty: the module uses its default, " + std::to_string(key.defaultNumber) +
                     (key.kind == SettingKind::Flag ? ", which is off; write 1 (on) or 0 (off)" : ""));
             return;
         }
         const int32_t number = reading.number;
+        const bool plain = reading.used == reading.length && reading.exact;
+        if (plain && (key.kind != SettingKind::Flag || number == 0 || number == 1) &&
+            (key.kind != SettingKind::Integer || (number >= 0 && number <= 255)) &&
+            (key.kind != SettingKind::SmallInteger || (number >= 1 && number <= 127))) {
+            return;
+        }
+        const std::string name = key.key;
+        const std::string value = WrittenValue(line);
         if (key.kind == SettingKind::Flag) {
-            if (reading.used == reading.length && (number == 0 || number == 1) && reading.exact) return;
             Add(line.number, Severity::Warning,
                 name + " = " + Quoted(value) + " reads as " + std::to_string(number) + ", which is " +
                     (number == 1 ? "on" : "off") + ": only the number 1 switches it on; write 1 or 0");
@@ -632,9 +638,9 @@ private:
     void CheckKeyCode(const ProfileLine& line, const SettingKey& key, size_t read) {
         const std::string name = key.key;
         const std::string value = WrittenValue(line);
-        const std::string text = batch_.texts[read];
+        const std::string_view text = batch_.texts[read];
         size_t used = 0;
-        ParseKeyCode(text.c_str(), &used);
+        ParseKeyCode(text.data(), &used);
         const int32_t code = FieldOfRead<int32_t>(key, read);
         if (used == 0) {
             Add(line.number, Severity::Warning,
@@ -665,7 +671,7 @@ private:
         const bool digitsOnly = used == text.size() && std::all_of(text.begin(), text.end(), [](char c) {
                                     return (c >= '0' && c <= '9') || c == ' ' || c == '\t';
                                 });
-        const char* digits = text.c_str() + text.find_first_not_of(" \t");
+        const char* digits = text.data() + text.find_first_not_of(" \t");
         const long decimal = std::strtol(digits, nullptr, 10);
         if (digitsOnly && decimal != code && decimal >= 0) {
             std::string decimalMeaning = decimal <= 0xFE ? KeyPhrase(static_cast<int32_t>(decimal)) : "no key code";
@@ -679,13 +685,13 @@ private:
     void CheckReal(const ProfileLine& line, const SettingKey& key, size_t read) {
         const std::string name = key.key;
         const std::string value = WrittenValue(line);
-        const std::string text = batch_.texts[read];
+        const std::string_view text = batch_.texts[read];
         if (text.empty()) {
             Add(line.number, Severity::Error, name + " is empty: it reads as 0; write a number or delete the line for the default");
             return;
         }
         size_t used = 0;
-        ParseReal(text.c_str(), &used);
+        ParseReal(text.data(), &used);
         const float number = FieldOfRead<float>(key, read);
         if (used == 0) {
             Add(line.number, Severity::Error,
@@ -710,13 +716,14 @@ private:
         if (stored.size() < written) {
             Add(line.number, Severity::Warning,
                 std::string(key.key) + " is " + std::to_string(written) + " characters long: the module keeps the first " +
-                    std::to_string(stored.size()) + ", " + Quoted(WrittenValue(line).substr(0, stored.size())) + "; shorten it to " +
+                    std::to_string(stored.size()) + ", " +
+                    Quoted(Display(line.value + (line.valueQuoted ? 1 : 0), stored.size(), line.encoding)) + "; shorten it to " +
                     std::to_string(TextLimit) + (line.valueQuoted ? " (62 in quotes)" : ""));
         }
     }
 
     void CheckCloud(const ProfileLine& line, const SettingKey& key, size_t read) {
-        const std::string text = batch_.texts[read];
+        const std::string_view text = batch_.texts[read];
         for (const auto& cloud : CloudNames) {
             if (text == cloud) return;
         }
@@ -736,8 +743,8 @@ private:
     }
 
     void CheckWeather(const ProfileLine& line, const SettingKey& key, size_t read) {
-        const std::string text = batch_.texts[read];
-        if (FindWeatherByName(text.c_str()) >= 0) return;
+        const std::string_view text = batch_.texts[read];
+        if (FindWeatherByName(text.data()) >= 0) return;
         std::vector<std::string> names(std::begin(WeatherNames), std::end(WeatherNames));
         Add(line.number, Severity::Warning,
             std::string(key.key) + " = " + Quoted(WrittenValue(line)) +
@@ -749,7 +756,7 @@ private:
     // A Unicode file's text reaches the game in the Western code page, where
     // a character it lacks becomes '?'.
     void CheckCodePage(const ProfileLine& line, const SettingKey& key, size_t read) {
-        const std::string text = batch_.texts[read];
+        const std::string_view text = batch_.texts[read];
         const size_t start = line.valueQuoted ? 1 : 0;
         bool lost = false;
         for (size_t i = 0; i < text.size() && start + i < KeptValue(line) && !lost; ++i) {
@@ -891,8 +898,9 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
 
     // The module reads the alternate file instead, and nothing else of this one.
     const std::string alternatePath = AlternatePathBeside(file, redirect);
+    const std::string alternateName = Printable(alternatePath);
     checker.Add(switchLine, Severity::Note,
-                "EnableAlternateConfigFile is 1: the module reads " + Quoted(redirect) +
+                "EnableAlternateConfigFile is 1: the module reads " + Quoted(Printable(redirect)) +
                     " instead of this file, and nothing else here counts");
     const FileContent alternate = readAlternate(alternatePath);
     if (!alternate.problem.empty()) {
@@ -902,7 +910,7 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
         StoreConfigurationReads(defaults, result.settings);
         const int nameLine = checker.LineOfRead(GlobalReadIndex(AlternateNameRow));
         checker.Add(nameLine != 0 ? nameLine : switchLine, Severity::Warning,
-                    "the alternate file " + Quoted(alternatePath) + " " + alternate.problem +
+                    "the alternate file " + Quoted(alternateName) + " " + alternate.problem +
                         ": the module would use the default of every key");
         result.findings = checker.Finish();
         return result;
@@ -911,10 +919,10 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
 
     const ConfigurationReads alternateBatch = ReadsOf(alternate.bytes);
     StoreConfigurationReads(alternateBatch, result.settings);
-    FileChecker other(alternatePath, alternateBatch, result.settings);
+    FileChecker other(alternateName, alternateBatch, result.settings);
     if (const char* again = ConfigurationRedirect(alternateBatch); again != nullptr) {
         other.Add(other.LineOfRead(GlobalReadIndex(AlternateSwitchRow)), Severity::Warning,
-                  "this file redirects again, to " + Quoted(again) +
+                  "this file redirects again, to " + Quoted(Printable(again)) +
                       ": the module follows one redirect only and reads this file");
     }
     other.CheckLines(alternate.bytes);
