@@ -290,6 +290,10 @@ public:
         findings_.push_back({file_, line, severity, std::move(message)});
     }
 
+    // Whether line findings are only counted now: then a caller need not
+    // build the message of a warning (Add still counts it).
+    bool Full() const { return lineFindings_ >= FindingLimit; }
+
     // Judges every line of the file; the reads must come from the same bytes.
     void CheckLines(std::string_view bytes) {
         platform::ProfileLexer lexer{};
@@ -345,6 +349,7 @@ private:
         if (broken_.line != 0 && !used) return;  // explained by the broken header
         switch (place_) {
         case Place::BeforeAny:
+            if (Full()) return Add(line.number, Severity::Warning, {});
             Add(line.number, Severity::Warning,
                 Quoted(Display(line.name, KeptName(line), line.encoding)) +
                     " stands before any section: the module never reads it; move it under its section");
@@ -368,8 +373,13 @@ private:
         for (size_t s = 0; s < sections.size() && known == SectionCount; ++s) {
             if (platform::ProfileNameIs(line, sections[s].name)) known = s;
         }
-        const std::string name = known == SectionCount || firstSectionLine_[known] != 0
-                                     ? Display(line.name, KeptName(line), line.encoding) : std::string();
+        const bool ignored = known == SectionCount || firstSectionLine_[known] != 0;
+        if (ignored && Full()) {
+            place_ = Place::Ignored;
+            section_ = SectionCount;
+            return Add(line.number, Severity::Warning, {});
+        }
+        const std::string name = ignored ? Display(line.name, KeptName(line), line.encoding) : std::string();
         if (known == SectionCount) {
             place_ = Place::Ignored;
             section_ = SectionCount;
@@ -397,6 +407,10 @@ private:
     void EndBrokenBlock(uint32_t end) {
         if (broken_.line == 0) return;
         const int start = broken_.line;
+        if (Full()) {
+            broken_ = {};
+            return Add(start, Severity::Error, {});
+        }
         std::vector<std::string> taken;
         for (size_t r = 0; r < ConfigurationReadCount; ++r) {
             const int line = LineOfRead(r);
@@ -427,6 +441,7 @@ private:
             if (platform::ProfileNameIs(line, section.keys[k]->key)) match = k;
         }
         if (match == section.keys.size()) {
+            if (Full()) return Add(line.number, Severity::Warning, {});
             const std::string name = Display(line.name, KeptName(line), line.encoding);
             Add(line.number, Severity::Warning,
                 "key " + Quoted(name) + " matches no key of [" + section.name + "], so the module ignores it" +

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# What a reload and a start-up of the real DLL cost under wine: game.exe runs
+# the module with the shipped atmosphere.ini, once pressing the reload key on
+# every frame and once a key that is bound to nothing, and the difference in
+# time per frame is one reload. Start-up likewise: load and unload cycles with
+# and without the file. Measured on the machine as it is, so run it a few
+# times; not a test.
+#   bench/wine_reload.sh [BUILD_DIR=build/windows] [FRAMES=2000]
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+build=$(realpath "${1:-build/windows}")
+frames=${2:-2000}
+work=$(mktemp -d)
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The server stays up between the runs (its start-up is no part of a frame),
+# and is stopped at the end; it must not hold this script's output open.
+wineserver -p </dev/null >/dev/null 2>&1 || true
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+
+scenario() {  # NAME STEP: a scenario that repeats STEP before each of $frames frames
+    { echo "weather clouds clouds 0"; echo load; echo "frames 2"
+      for ((i = 0; i < frames; ++i)); do [ -n "$2" ] && echo "$2"; echo "frames 1"; done
+      echo unload; } > "$work/$1.scenario"
+}
+scenario reload "key 0x2E"
+scenario other "key 0x41"
+cycles=$((frames / 10))
+{ echo "weather clouds clouds 0"; for ((i = 0; i < cycles; ++i)); do echo load; echo "frames 1"; echo unload; done; } \
+    > "$work/cycles.scenario"
+mkdir -p "$work/with" "$work/without"
+for folder in with without; do cp "$build/game.exe" "$build/ScriptHookV.dll" "$build/atmosphere.dll" "$work/$folder/"; done
+cp atmosphere.ini "$work/with/"
+
+seconds() {  # FOLDER SCENARIO: wall time of one run
+    local start end
+    start=$(date +%s%N)
+    (cd "$work/$1" && wine game.exe "$work/$2.scenario" trace.txt >/dev/null)
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000))  # microseconds
+}
+seconds with other >/dev/null  # warm up
+reload=$(seconds with reload); other=$(seconds with other)
+with=$(seconds with cycles); without=$(seconds without cycles)
+awk -v r="$reload" -v o="$other" -v n="$frames" -v w="$with" -v x="$without" -v c="$cycles" 'BEGIN {
+    printf "reload:   %.3f ms per reload (%d reloads: %.2f s, %d other keys: %.2f s)\n", (r - o) / n / 1000, n, r / 1e6, n, o / 1e6
+    printf "start-up: %.3f ms more with the file (%d start-ups with it: %.2f s, without: %.2f s)\n", (w - x) / c / 1000, c, w / 1e6, x / 1e6
+}' 
