@@ -523,28 +523,29 @@ private:
                                  " after a value starts no comment; the module ";
         const char* advice = "; put the comment on a line of its own";
         const char* text = batch_.texts[read];
+        // A number still reads when it stands before the comment: a warning;
+        // when it does not, the value reads as 0: an error.
+        const auto readsNumber = [&](const std::string& what, bool stoodBefore) {
+            Add(line.number, stoodBefore ? Severity::Warning : Severity::Error,
+                head + "reads " + what + (stoodBefore ? ", and ignores the rest" : "") + advice);
+        };
+        size_t used = 0;
         switch (key.kind) {
         case SettingKind::Flag:
         case SettingKind::Integer:
         case SettingKind::SmallInteger: {
             const platform::ProfileIntegerReading reading = platform::ReadProfileLineInteger(line, key.defaultNumber);
-            const bool lucky = !reading.empty && reading.used > 0 && reading.used <= comment;
-            Add(line.number, lucky ? Severity::Warning : Severity::Error,
-                head + "reads the number, " + std::to_string(reading.number) + (lucky ? ", and ignores the rest" : "") + advice);
+            readsNumber("the number, " + std::to_string(reading.number), !reading.empty && reading.used > 0 && reading.used <= comment);
             return;
         }
         case SettingKind::KeyCode: {
-            size_t used = 0;
             const int32_t code = ParseKeyCode(text, &used);
-            Add(line.number, used > 0 ? Severity::Warning : Severity::Error,
-                head + "reads the code, " + KeyPhrase(code) + (used > 0 ? ", and ignores the rest" : "") + advice);
+            readsNumber("the code, " + KeyPhrase(code), used > 0);
             return;
         }
         case SettingKind::Real: {
-            size_t used = 0;
             const float number = ParseReal(text, &used);
-            Add(line.number, used > 0 ? Severity::Warning : Severity::Error,
-                head + "reads the number, " + Real(number) + (used > 0 ? ", and ignores the rest" : "") + advice);
+            readsNumber("the number, " + Real(number), used > 0);
             return;
         }
         case SettingKind::Text:
