@@ -61,9 +61,16 @@ static_assert(std::size(Natives) == 35, "the module calls 35 natives");
 struct Argument {
     int32_t number = 0;
     float real = 0.0f;
-    std::string text;
+    const char* text = "";   // the module's own string, read during the call only
     void* pointer = nullptr;
 };
+
+void PutValue(TraceValue& value, ValueKind kind, int32_t number = 0, float real = 0.0f) {
+    value.kind = kind;
+    value.number = number;
+    value.real = real;
+    value.text.clear();
+}
 
 void PutLow32(uint64_t& slot, uint32_t bits) {
     slot = (slot & 0xFFFFFFFF00000000ull) | bits;
@@ -152,15 +159,15 @@ void World::LeaveVehicle() {
     inVehicle = false;
 }
 
-int32_t World::TimecycleModifierIndex(const std::string& name) {
+int32_t World::TimecycleModifierIndex(std::string_view name) {
     for (size_t i = 0; i < timecycleModifierNames.size(); ++i) {
         if (timecycleModifierNames[i] == name) return static_cast<int32_t>(i);
     }
-    timecycleModifierNames.push_back(name);
+    timecycleModifierNames.emplace_back(name);
     return static_cast<int32_t>(timecycleModifierNames.size() - 1);
 }
 
-void World::SetTimecycleModifier(const std::string& name) {
+void World::SetTimecycleModifier(std::string_view name) {
     timecycleModifier = name;
     timecycleIndex = name.empty() ? -1 : TimecycleModifierIndex(name);
     timecycleTransitionTarget.clear();
@@ -192,9 +199,11 @@ void World::BeginFrame(uint32_t elapsedMs) {
     }
 }
 
-NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint64_t* arguments, uint64_t* slots,
-                        std::string& fault) {
-    NativeOutcome outcome;
+void RunNative(World& world, const NativeDescriptor& native, const uint64_t* arguments, uint64_t* slots,
+               NativeOutcome& outcome, std::string& fault) {
+    outcome.argumentCount = 0;
+    outcome.resultCount = 0;
+    outcome.error = nullptr;
     Argument decoded[MaxNativeArguments];
     for (size_t i = 0; i < native.argumentCount; ++i) {
         const uint64_t raw = arguments[i];
@@ -205,46 +214,51 @@ NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint
             std::snprintf(message, sizeof message, "%s argument %zu: high half not zero (0x%016llX)", native.name,
                           i + 1, static_cast<unsigned long long>(raw));
             fault = message;
-            return outcome;
+            return;
         }
         if (isPointer && raw == 0) {
             std::snprintf(message, sizeof message, "%s argument %zu: null pointer", native.name, i + 1);
             fault = message;
-            return outcome;
+            return;
         }
         Argument& argument = decoded[i];
+        TraceValue& shown = outcome.arguments[outcome.argumentCount++];
         switch (kind) {
         case A::Int:
             argument.number = static_cast<int32_t>(static_cast<uint32_t>(raw));
-            outcome.arguments.push_back(TraceValue::Int(argument.number));
+            PutValue(shown, ValueKind::Int, argument.number);
             break;
         case A::Hash:
             argument.number = static_cast<int32_t>(static_cast<uint32_t>(raw));
-            outcome.arguments.push_back(TraceValue::Hex(static_cast<uint32_t>(raw)));
+            PutValue(shown, ValueKind::Hex, argument.number);
             break;
         case A::Float:
             argument.real = std::bit_cast<float>(static_cast<uint32_t>(raw));
-            outcome.arguments.push_back(TraceValue::Float(argument.real));
+            PutValue(shown, ValueKind::Float, 0, argument.real);
             break;
         case A::Text:
             argument.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(raw));
-            outcome.arguments.push_back(TraceValue::Text(argument.text));
+            PutValue(shown, ValueKind::Text);
+            shown.text.assign(argument.text);
             break;
         case A::OutHash:
         case A::OutFloat:
             argument.pointer = reinterpret_cast<void*>(static_cast<uintptr_t>(raw));
-            outcome.arguments.push_back(TraceValue::Out());
+            PutValue(shown, ValueKind::Out);
             break;
         }
     }
 
+    const auto result = [&](ValueKind kind, int32_t number, float real) {
+        PutValue(outcome.results[outcome.resultCount++], kind, number, real);
+    };
     const auto intResult = [&](int32_t value) {
         PutLow32(slots[0], static_cast<uint32_t>(value));
-        outcome.results.push_back(TraceValue::Int(value));
+        result(ValueKind::Int, value, 0.0f);
     };
     const auto floatResult = [&](float value) {
         PutFloat(slots[0], value);
-        outcome.results.push_back(TraceValue::Float(value));
+        result(ValueKind::Float, 0, value);
     };
     const Argument* a = decoded;
 
@@ -252,15 +266,16 @@ NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint
     case h::WeatherNameHash: {
         const uint32_t hash = GameHash(a[0].text);
         PutLow32(slots[0], hash);
-        outcome.results.push_back(TraceValue::Hex(hash));
+        result(ValueKind::Hex, static_cast<int32_t>(hash), 0.0f);
         break;
     }
     case h::GetWeatherTransition:
         std::memcpy(a[0].pointer, &world.transitionFrom, sizeof(uint32_t));
         std::memcpy(a[1].pointer, &world.transitionTo, sizeof(uint32_t));
         std::memcpy(a[2].pointer, &world.transitionFraction, sizeof(float));
-        outcome.results = {TraceValue::Hex(world.transitionFrom), TraceValue::Hex(world.transitionTo),
-                           TraceValue::Float(world.transitionFraction)};
+        result(ValueKind::Hex, static_cast<int32_t>(world.transitionFrom), 0.0f);
+        result(ValueKind::Hex, static_cast<int32_t>(world.transitionTo), 0.0f);
+        result(ValueKind::Float, 0, world.transitionFraction);
         break;
     case h::SetWeatherTransition:
         world.transitionFrom = static_cast<uint32_t>(a[0].number);
@@ -311,8 +326,9 @@ NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint
         PutFloat(slots[0], position.x);
         PutFloat(slots[1], position.y);
         PutFloat(slots[2], position.z);
-        outcome.results = {TraceValue::Float(position.x), TraceValue::Float(position.y),
-                           TraceValue::Float(position.z)};
+        result(ValueKind::Float, 0, position.x);
+        result(ValueKind::Float, 0, position.y);
+        result(ValueKind::Float, 0, position.z);
         break;
     }
     case h::IsEntityTagRegistered: {
@@ -374,7 +390,6 @@ NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint
         break;
     default: fault = std::string("no dispatch for ") + native.name; break;
     }
-    return outcome;
 }
 
 }  // namespace sim
