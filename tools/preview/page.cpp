@@ -38,22 +38,15 @@ std::string Number(double value) {
 
 std::string Cell(const std::string& text) { return "<td>" + Html(text) + "</td>"; }
 
-// An SVG document without its XML declaration, to sit inside the page.
+// An SVG document without its XML declaration and name space, to sit inside
+// the page (HTML knows <svg> without them).
 std::string Inline(const std::string& svg) {
     const size_t start = svg.find("<svg");
-    return start == std::string::npos ? svg : svg.substr(start);
-}
-
-std::string Keys(const ZoneName& zone) {
-    if (zone.lowerKey == nullptr) return std::string("below ") + zone.upperKey;
-    if (zone.upperKey == nullptr) return std::string(zone.lowerKey) + " and up";
-    return std::string(zone.lowerKey) + " to " + zone.upperKey;
-}
-
-std::string Label(const ZoneName& zone) {
-    std::string label = zone.label;
-    if (!label.empty() && label.back() == '\n') label.pop_back();
-    return label;
+    if (start == std::string::npos) return svg;
+    std::string inner = svg.substr(start);
+    const std::string space = " xmlns=\"http://www.w3.org/2000/svg\"";
+    if (const size_t at = inner.find(space); at != std::string::npos) inner.erase(at, space.size());
+    return inner;
 }
 
 const char* const Fills[ZoneCount] = {"#e8f4e8", "#dfe9f5", "#c9d9ee", "#e9e2f4", "#d8ccef", "#f1dede", "#e2c4c4"};
@@ -82,7 +75,7 @@ std::string SummaryTable(const ZoneSummary& summary) {
     for (int index = 0; index < ZoneCount; ++index) {
         const ZoneName& zone = ZoneNames[index];
         const ZoneSummary::Zone& z = summary.Zones()[static_cast<size_t>(index)];
-        html += "<tr><td><b>" + Html(zone.name) + "</b></td>" + Cell(Label(zone)) + Cell(Keys(zone));
+        html += "<tr><td><b>" + Html(zone.name) + "</b></td>" + Cell(ZoneLabelText(index)) + Cell(ZoneKeysText(index));
         if (z.frames == 0) {
             html += "<td colspan=\"10\">not reached</td></tr>\n";
             continue;
@@ -164,7 +157,7 @@ std::string RenderLadder(int weather) {
     const auto y = [&](double altitude) {
         return Bottom - std::clamp(altitude / high, 0.0, 1.0) * (Bottom - Top);
     };
-    std::string svg = "<svg class=\"ladder\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(Width) +
+    std::string svg = "<svg class=\"ladder\" width=\"" + Number(Width) +
                       "\" height=\"" + Number(Height) + "\" font-family=\"sans-serif\" font-size=\"10\">";
     double lower = 0;
     for (int zone = 0; zone < ZoneCount; ++zone) {
@@ -209,11 +202,8 @@ std::string RenderReportPage(const ReportPage& page) {
     html += "<p class=\"note\">" + Html(WeatherFractionNote) + "</p>\n";
     for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
         html += "<p class=\"note\">Frame " + std::to_string(late.frame) + ": the game's weather became " +
-                Html(late.weather) + " at altitude " + Number(late.altitude) + ", above the normal zone; the module kept the " +
-                Html(late.row) + " row " +
-                (late.takenUpAt >= 0 ? "until frame " + std::to_string(late.takenUpAt) + ", back in the normal zone."
-                                     : "to the end of the flight.") +
-                "</p>\n";
+                Html(late.weather) + " at altitude " + Number(late.altitude) +
+                ", above the normal zone: the module kept the " + Html(late.row) + " row.</p>\n";
     }
     if (!summary.LateWeathers().empty()) html += "<p class=\"note\">" + Html(LateWeatherNote) + "</p>\n";
 

@@ -135,13 +135,25 @@ const char* const WeatherFractionNote =
 
 const char* const LateWeatherNote =
     "The module reads the game's weather, and with it the row of thresholds and effects it uses, only while the "
-    "player is in the normal zone. A weather the game changes higher up has no effect on the zones until the "
-    "player is back below NormalZoneEnd.";
+    "player is below NormalZoneEnd. Higher up it sets the weather itself every frame, so a weather the game "
+    "changes there is overwritten and changes nothing; set the weather before the climb, on the ground.";
 
 std::string FormatRange(float low, float high) {
     if (low > high) return "-";
     if (Real(low) == Real(high)) return Real(low);
     return Real(low) + " .. " + Real(high);
+}
+
+std::string ZoneKeysText(int index) {
+    const ZoneName& zone = ZoneNames[index];
+    if (zone.lowerKey == nullptr) return std::string("below ") + zone.upperKey;
+    if (zone.upperKey == nullptr) return std::string(zone.lowerKey) + " and up";
+    return std::string(zone.lowerKey) + " to " + zone.upperKey;
+}
+
+std::string ZoneLabelText(int index) {
+    const char* label = ZoneNames[index].label;
+    return std::string(label, std::char_traits<char>::length(label) - 1);
 }
 
 std::string CloudSetWithName(const std::string& cloudSet) {
@@ -246,12 +258,7 @@ void ZoneSummary::Frame(const FrameSample& s) {
     }
     for (const FlightEvent& event : s.events) {
         if (event.kind == EventKind::WeatherChanged && previousZone_ > 0 && lateWeathers_.size() < MaximumLateWeathers) {
-            lateWeathers_.push_back({s.frame, s.altitude, event.detail, s.rowWeather, -1});
-        }
-        if (event.kind == EventKind::RowChanged) {
-            for (LateWeather& late : lateWeathers_) {
-                if (late.takenUpAt < 0 && late.weather == event.detail) late.takenUpAt = s.frame;
-            }
+            lateWeathers_.push_back({s.frame, s.altitude, event.detail, s.rowWeather});
         }
     }
     previousZone_ = s.zoneIndex < 0 ? 0 : s.zoneIndex;
@@ -301,12 +308,7 @@ void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
     }
     out << WeatherFractionNote << "\n\n";
     for (int index = 0; index < ZoneCount; ++index) {
-        const ZoneName& zone = ZoneNames[index];
-        const std::string label(zone.label, std::char_traits<char>::length(zone.label) - 1);
-        std::string keys = zone.lowerKey == nullptr ? std::string("below ") + zone.upperKey
-                           : zone.upperKey == nullptr ? std::string("from ") + zone.lowerKey + " up"
-                                                      : std::string(zone.lowerKey) + " to " + zone.upperKey;
-        out << zone.name << " [" << label << ", " << keys << "]: ";
+        out << ZoneNames[index].name << " [" << ZoneLabelText(index) << ", " << ZoneKeysText(index) << "]: ";
         const ZoneSummary::Zone& z = summary.Zones()[static_cast<size_t>(index)];
         if (z.frames == 0) {
             out << "not reached\n\n";
@@ -331,10 +333,7 @@ void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
     }
     for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
         out << "frame " << late.frame << ": the game's weather became " << late.weather << " at altitude "
-            << Real(late.altitude) << ", above the normal zone; the module kept the " << late.row << " row "
-            << (late.takenUpAt >= 0 ? "until frame " + std::to_string(late.takenUpAt) + ", back in the normal zone"
-                                    : "to the end of the flight")
-            << ".\n";
+            << Real(late.altitude) << ", above the normal zone: the module kept the " << late.row << " row.\n";
     }
     if (!summary.LateWeathers().empty()) out << LateWeatherNote << "\n";
     if (summary.DisabledFrames() > 0) out << "module switched off: " << summary.DisabledFrames() << " frames\n";

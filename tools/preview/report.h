@@ -66,7 +66,6 @@ public:
         float altitude = 0;
         std::string weather;       // what the game's weather became
         std::string row;           // the row the module kept using
-        int takenUpAt = -1;        // frame where the module took up its row; -1: never in the flight
     };
 
     explicit ZoneSummary(RunInfo info) : info_(std::move(info)) {}
@@ -93,6 +92,11 @@ private:
 
 // "900 .. 1200", "1" or "-" (nothing seen).
 std::string FormatRange(float low, float high);
+
+// A zone's keys, "CloudZoneStart to CloudZoneEnd", and its overlay label
+// without the line break, by rung.
+std::string ZoneKeysText(int zone);
+std::string ZoneLabelText(int zone);
 
 // A cloud set as "NO_CLOUDS (Snowy 01)": the configuration's name beside
 // the game's, or the game's name alone when the file has none for it.
