@@ -17,7 +17,6 @@
 namespace sim {
 namespace {
 
-Session* current = nullptr;
 Session::FaultHandler faultHandler;
 
 // The instance handle the module is given on Linux: any distinct address.
@@ -72,8 +71,8 @@ struct Session::State {
 };
 
 Session::Session(SessionOptions options) : state_(std::make_unique<State>()) {
-    if (current != nullptr) Fault("a second simulated session while one is live");
-    current = this;
+    if (current_ != nullptr) Fault("a second simulated session while one is live");
+    current_ = this;
     state_->options = std::move(options);
     if (state_->options.traceSink != nullptr) state_->sink = state_->options.traceSink;
     state_->now = state_->options.startTick;
@@ -87,10 +86,8 @@ Session::~Session() {
     // that is killed does not unload its libraries either).
     state_->coroutine.reset();
     backend::DetachGame();
-    if (current == this) current = nullptr;
+    if (current_ == this) current_ = nullptr;
 }
-
-Session* Session::Current() { return current; }
 
 void Session::SetFaultHandler(FaultHandler handler) { faultHandler = std::move(handler); }
 

@@ -58,8 +58,8 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // The live session, or nullptr.
-    static Session* Current();
+    // The live session, or nullptr. Inline: every host function call asks.
+    static Session* Current() { return current_; }
 
     // --- The module -----------------------------------------------------
     // Process attach and detach through the module's entry (traced as the
@@ -146,6 +146,7 @@ public:
 private:
     struct State;
     std::unique_ptr<State> state_;
+    static inline Session* current_ = nullptr;
 };
 
 }  // namespace sim

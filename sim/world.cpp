@@ -58,11 +58,12 @@ constexpr NativeDescriptor Natives[] = {
 static_assert(std::size(Natives) == 35, "the module calls 35 natives");
 
 // One decoded argument, with the raw pointer kept for strings and out-parameters.
+// Left uninitialised: a call fills exactly the arguments its native takes.
 struct Argument {
-    int32_t number = 0;
-    float real = 0.0f;
-    const char* text = "";   // the module's own string, read during the call only
-    void* pointer = nullptr;
+    int32_t number;
+    float real;
+    const char* text;        // the module's own string, read during the call only
+    void* pointer;
 };
 
 void PutValue(TraceValue& value, ValueKind kind, int32_t number = 0, float real = 0.0f) {
@@ -82,13 +83,34 @@ void CopyColour(int32_t (&destination)[4], const Argument* source) {
     for (int i = 0; i < 4; ++i) destination[i] = source[i].number;
 }
 
+// The natives by hash in an open-addressed table: every call looks one up.
+class NativeIndex {
+public:
+    NativeIndex() {
+        for (const NativeDescriptor& native : Natives) {
+            size_t slot = Slot(native.hash);
+            while (slots_[slot] != nullptr) slot = (slot + 1) % Size;
+            slots_[slot] = &native;
+        }
+    }
+    const NativeDescriptor* Find(uint64_t hash) const {
+        for (size_t slot = Slot(hash);; slot = (slot + 1) % Size) {
+            const NativeDescriptor* native = slots_[slot];
+            if (native == nullptr || native->hash == hash) return native;
+        }
+    }
+
+private:
+    static constexpr size_t Size = 128;  // over three times the natives: short probes, always a free slot
+    static size_t Slot(uint64_t hash) { return static_cast<size_t>((hash ^ (hash >> 29)) % Size); }
+    const NativeDescriptor* slots_[Size] = {};
+};
+
 }  // namespace
 
 const NativeDescriptor* FindNative(uint64_t hash) {
-    for (const NativeDescriptor& native : Natives) {
-        if (native.hash == hash) return &native;
-    }
-    return nullptr;
+    static const NativeIndex index;
+    return index.Find(hash);
 }
 
 const NativeDescriptor* NativeTable(size_t* count) {

@@ -91,7 +91,7 @@ private:
 };
 
 // Frames of each weather's climb in the report: enough for a small chart.
-constexpr int WeatherClimbSteps = 240;
+constexpr int WeatherClimbSteps = 120;
 
 // A line on the terminal that counts the frames, once the run has taken
 // longer than a second; cleared at the end.
@@ -125,9 +125,13 @@ private:
 // The climb of every weather, small, for the report.
 std::array<std::string, 15> ClimbEveryWeather(const RunRequest& request) {
     std::array<std::string, 15> charts;
+    PreloadConfiguration(request.configPath);
+    std::array<float, 15> tops;
     for (int weather = 0; weather < WeatherCount; ++weather) {
-        PreloadConfiguration(request.configPath);
-        const float top = Settings.Weather[weather].SpaceZoneStart * ClimbHeadroom;
+        tops[static_cast<size_t>(weather)] = Settings.Weather[weather].SpaceZoneStart * ClimbHeadroom;
+    }
+    for (int weather = 0; weather < WeatherCount; ++weather) {
+        const float top = tops[static_cast<size_t>(weather)];
         try {
             auto flight = BuildClimb(weather, top / WeatherClimbSteps, top, request.inVehicle, request.gameWind);
             flight->name = std::string("climb in ") + WeatherNames[weather];
