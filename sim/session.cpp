@@ -356,12 +356,15 @@ uint64_t* Session::HostNativeCall() {
         return s.slots;
     }
     std::string fault;
+    s.outcome.record = s.sink->RecordsNative(native->hash);
     RunNative(s.world, *native, s.callArguments, s.slots, s.outcome, fault);
     if (!fault.empty()) {
         Fault(fault);
         return s.slots;
     }
-    s.Record(TraceKind::Native, native->name, s.outcome.Arguments(), s.outcome.Results(), native->hash);
+    if (s.outcome.record) {
+        s.Record(TraceKind::Native, native->name, s.outcome.Arguments(), s.outcome.Results(), native->hash);
+    }
     if (s.outcome.error != nullptr) s.Record(TraceKind::Error, native->name, {TraceValue::Text(s.outcome.error)});
     return s.slots;
 }

@@ -244,35 +244,35 @@ void RunNative(World& world, const NativeDescriptor& native, const uint64_t* arg
             return;
         }
         Argument& argument = decoded[i];
-        TraceValue& shown = outcome.arguments[outcome.argumentCount++];
         switch (kind) {
         case A::Int:
-            argument.number = static_cast<int32_t>(static_cast<uint32_t>(raw));
-            PutValue(shown, ValueKind::Int, argument.number);
-            break;
-        case A::Hash:
-            argument.number = static_cast<int32_t>(static_cast<uint32_t>(raw));
-            PutValue(shown, ValueKind::Hex, argument.number);
-            break;
-        case A::Float:
-            argument.real = std::bit_cast<float>(static_cast<uint32_t>(raw));
-            PutValue(shown, ValueKind::Float, 0, argument.real);
-            break;
-        case A::Text:
-            argument.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(raw));
-            PutValue(shown, ValueKind::Text);
-            shown.text.assign(argument.text);
-            break;
+        case A::Hash: argument.number = static_cast<int32_t>(static_cast<uint32_t>(raw)); break;
+        case A::Float: argument.real = std::bit_cast<float>(static_cast<uint32_t>(raw)); break;
+        case A::Text: argument.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(raw)); break;
         case A::OutHash:
-        case A::OutFloat:
-            argument.pointer = reinterpret_cast<void*>(static_cast<uintptr_t>(raw));
-            PutValue(shown, ValueKind::Out);
-            break;
+        case A::OutFloat: argument.pointer = reinterpret_cast<void*>(static_cast<uintptr_t>(raw)); break;
+        }
+    }
+    if (outcome.record) {
+        for (size_t i = 0; i < native.argumentCount; ++i) {
+            const Argument& argument = decoded[i];
+            TraceValue& shown = outcome.arguments[outcome.argumentCount++];
+            switch (native.arguments[i]) {
+            case A::Int: PutValue(shown, ValueKind::Int, argument.number); break;
+            case A::Hash: PutValue(shown, ValueKind::Hex, argument.number); break;
+            case A::Float: PutValue(shown, ValueKind::Float, 0, argument.real); break;
+            case A::Text:
+                PutValue(shown, ValueKind::Text);
+                shown.text.assign(argument.text);
+                break;
+            case A::OutHash:
+            case A::OutFloat: PutValue(shown, ValueKind::Out); break;
+            }
         }
     }
 
     const auto result = [&](ValueKind kind, int32_t number, float real) {
-        PutValue(outcome.results[outcome.resultCount++], kind, number, real);
+        if (outcome.record) PutValue(outcome.results[outcome.resultCount++], kind, number, real);
     };
     const auto intResult = [&](int32_t value) {
         PutLow32(slots[0], static_cast<uint32_t>(value));

@@ -178,6 +178,7 @@ struct NativeOutcome {
     TraceValue results[3];                      // what was written back
     size_t resultCount = 0;
     const char* error = nullptr;                // a non-fatal anomaly, nullptr when none
+    bool record = true;                         // set by the caller: false leaves both lists empty
 
     std::span<const TraceValue> Arguments() const { return {arguments, argumentCount}; }
     std::span<const TraceValue> Results() const { return {results, resultCount}; }

@@ -83,7 +83,7 @@ constexpr EventStyle EventStyles[] = {
     {EventKind::Hotkey, 4, "#333333", "hotkey"},
     {EventKind::EntityTag, 4, "#9b59b6", "entity tag command"},
     {EventKind::WeatherChanged, 4, "#16a085", "game's weather changed"},
-    {EventKind::RowChanged, 1, "#7f8c8d", "module took up the weather's row"},
+    {EventKind::RowChanged, 1, "#7f8c8d", "weather row taken up"},
 };
 
 const EventStyle& StyleOf(EventKind kind) {
@@ -372,6 +372,7 @@ std::string ChartBuilder::Render() const {
 
     // Zone bands: one path per zone, one rectangle per run of thresholds.
     std::string bandPaths[ZoneCount];
+    std::string bandLabels;  // drawn over the bands
     bool labelled[ZoneCount] = {};
     for (size_t run = 0; run < bands_.size(); ++run) {
         const ZoneThresholds& t = bands_[run].second;
@@ -390,7 +391,8 @@ std::string ChartBuilder::Render() const {
                                    "H" + Number(x0) + "Z";
             }
             if (!labelled[zone] && yBottom - yTop >= 12 && x1 - x0 > 60) {
-                svg.Text(x0 + 6, yBottom - 4, ZoneNames[zone].name, "fill=\"#555555\" font-size=\"11\"");
+                bandLabels += "<text x=\"" + Number(x0 + 6) + "\" y=\"" + Number(yBottom - 4) +
+                              "\" fill=\"#555555\" font-size=\"11\">" + Escape(ZoneNames[zone].name) + "</text>\n";
                 labelled[zone] = true;
             }
             lower = upper;
@@ -400,6 +402,7 @@ std::string ChartBuilder::Render() const {
         svg.Raw(std::string("<path class=\"zone-band\" data-zone=\"") + ZoneNames[zone].name + "\" fill=\"" +
                 ZoneFills[zone] + "\" d=\"" + (bandPaths[zone].empty() ? "M0 0" : bandPaths[zone]) + "\"/>\n");
     }
+    svg.Raw(bandLabels);
 
     DrawAxes(svg, layout, altitude, "Altitude and zones", "altitude (world units)", false);
     DrawAxes(svg, layout, blends, "Blends", "0 .. 1", true);

@@ -11,6 +11,12 @@
 #include <memory>
 #include <system_error>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "tools/preview/chart.h"
@@ -219,6 +225,14 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     if (request.trace) out << "trace:    " << outputs.PathOf("trace.jsonl").string() << '\n';
     out << "report:   " << outputs.PathOf("report.html").string() << '\n';
     return 0;
+}
+
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
 }
 
 int CheckCommand(const std::string& configPath, std::ostream& out) {

@@ -27,6 +27,9 @@ struct RunRequest {
 // success; on a failed write nothing of the run is left behind.
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err);
 
+// Whether standard error is a terminal, where a progress line is welcome.
+bool StandardErrorIsTerminal();
+
 // Prints every finding about `configPath` to `out`, one per line; returns 1
 // when one of them is an error, else 0.
 int CheckCommand(const std::string& configPath, std::ostream& out);

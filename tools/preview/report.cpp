@@ -3,6 +3,7 @@
 #include "tools/preview/report.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -168,12 +169,23 @@ TimelineCsvWriter::TimelineCsvWriter(std::ostream& out) : out_(out) {
             "modifier,strength,wind,effect_level,flashes,zone_name,cloud_name,module,debug,config_file\n";
 }
 
+void TimelineCsvWriter::AppendCachedReal(RealCell& cell, float value) {
+    const uint32_t bits = std::bit_cast<uint32_t>(value);
+    if (!cell.known || bits != cell.bits) {
+        cell.known = true;
+        cell.bits = bits;
+        cell.text.clear();
+        AppendReal(cell.text, value);
+    }
+    row_ += cell.text;
+}
+
 void TimelineCsvWriter::Frame(const FrameSample& s) {
     std::string& row = row_;
     row.clear();
     AppendInteger(row, s.frame);
     row += ',';
-    AppendReal(row, s.altitude);
+    AppendCachedReal(reals_[0], s.altitude);
     row += ',';
     AppendCell(row, s.zone);
     row += ',';
@@ -181,21 +193,21 @@ void TimelineCsvWriter::Frame(const FrameSample& s) {
     row += ',';
     AppendCell(row, s.weatherTo);
     row += ',';
-    AppendReal(row, s.weatherFraction);
+    AppendCachedReal(reals_[1], s.weatherFraction);
     row += ',';
     AppendCell(row, s.forcedWeather);
     row += ',';
     AppendCell(row, s.cloudSet);
     row += ',';
-    AppendReal(row, s.cloudOpacity);
+    AppendCachedReal(reals_[2], s.cloudOpacity);
     row += ',';
     AppendCell(row, s.modifier);
     row += ',';
-    AppendReal(row, s.strength);
+    AppendCachedReal(reals_[3], s.strength);
     row += ',';
-    AppendReal(row, s.wind);
+    AppendCachedReal(reals_[4], s.wind);
     row += ',';
-    AppendReal(row, s.effectLevel);
+    AppendCachedReal(reals_[5], s.effectLevel);
     row += ',';
     AppendInteger(row, s.flashes);
     row += ',';

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstddef>
 #include <ostream>
 #include <set>
@@ -26,8 +27,18 @@ public:
     void Frame(const FrameSample& sample) override;
 
 private:
+    // The text of a real column's last value: most columns hold still for
+    // many frames, and formatting a real costs more than the rest of a row.
+    struct RealCell {
+        bool known = false;
+        uint32_t bits = 0;
+        std::string text;
+    };
+    void AppendCachedReal(RealCell& cell, float value);
+
     std::ostream& out_;
     std::string row_;
+    RealCell reals_[6];
 };
 
 void WriteTimelineCsv(const Timeline& timeline, std::ostream& out);

@@ -99,6 +99,20 @@ public:
         if (next_ != nullptr) next_->Record(record);
         if (sample_ != nullptr && record.kind == sim::TraceKind::Native) CollectEvents(record, *sample_);
     }
+    bool RecordsNative(uint64_t hash) const override {
+        if (next_ != nullptr && next_->RecordsNative(hash)) return true;
+        switch (hash) {
+        case natives::hash::SetTimecycleModifier:
+        case natives::hash::StartTimecycleTransition:
+        case natives::hash::SetOverrideWeatherByName:
+        case natives::hash::ClearOverrideWeather:
+        case natives::hash::UnloadCloudSets:
+        case natives::hash::SetWindSpeed:
+        case natives::hash::SetWeatherEffectLevel:
+        case natives::hash::FlashLightning: return true;
+        default: return false;
+        }
+    }
     void CollectInto(FrameSample* sample) { sample_ = sample; }
 
 private:
