@@ -138,7 +138,10 @@ def check(page, chromium, screenshot):
             shown = json.loads(browser.call("Runtime.evaluate", session, expression=MEASURE,
                                             returnByValue=True)["result"]["value"])
             if screenshot:
-                image = browser.call("Page.captureScreenshot", session, format="png")["data"]
+                # The top of the page, the flight to the first weathers, at a size a README can show.
+                clip = {"x": 0, "y": 0, "width": 1500, "height": 2600, "scale": 0.6}
+                image = browser.call("Page.captureScreenshot", session, format="png", clip=clip,
+                                     captureBeyondViewport=True)["data"]
                 with open(screenshot, "wb") as file:
                     file.write(base64.b64decode(image))
             for event in browser.events:

@@ -26,7 +26,7 @@ struct Layout {
     bool legend;
 };
 constexpr Layout FullLayout{1400, 80, 1180, 50, 300, 170, 140, 45, 18, 16, true};
-constexpr Layout SmallLayout{480, 46, 470, 30, 150, 70, 0, 26, 12, 13, false};
+constexpr Layout SmallLayout{480, 60, 470, 30, 150, 70, 0, 26, 12, 13, false};
 const Layout& LayoutOf(ChartSize size) { return size == ChartSize::Full ? FullLayout : SmallLayout; }
 
 // Markers closer than this, in pixels, merge into one with a count.

@@ -61,7 +61,7 @@ th { background: #f2f2f2; }
 .note { color: #444; font-size: 13px; max-width: 1000px; }
 .finding-error { color: #a00; } .finding-warning { color: #a60; } .finding-note { color: #246; }
 .weathers { display: flex; flex-wrap: wrap; gap: 16px; }
-.weather { border: 1px solid #ccc; padding: 8px; width: 720px; }
+.weather { border: 1px solid #ccc; padding: 8px; width: 700px; }
 .weather-body { display: flex; gap: 8px; }
 .settings td:first-child { color: #555; white-space: nowrap; }
 .chart svg { max-width: 100%; height: auto; }
@@ -147,19 +147,19 @@ std::string WeatherSettingsTable(int weather) {
 
 std::string RenderLadder(int weather) {
     const WeatherSettings& row = Settings.Weather[weather];
-    constexpr double Width = 250, Height = 330, Top = 10, Bottom = 320, BarLeft = 10, BarWidth = 40;
+    constexpr double Width = 270, Height = 330, Top = 10, Bottom = 320, BarLeft = 50, BarWidth = 36, LineGap = 11;
     double high = 1;
     for (int zone = 0; zone < ZoneCount - 1; ++zone) {
         const double threshold = row.*ZoneNames[zone].upper;
         if (std::isfinite(threshold)) high = std::max(high, threshold);
     }
     high *= 1.1;
-    const auto y = [&](double altitude) {
-        return Bottom - std::clamp(altitude / high, 0.0, 1.0) * (Bottom - Top);
-    };
-    std::string svg = "<svg class=\"ladder\" width=\"" + Number(Width) +
-                      "\" height=\"" + Number(Height) + "\" font-family=\"sans-serif\" font-size=\"10\">";
-    double lower = 0;
+    const auto y = [&](double altitude) { return Bottom - std::clamp(altitude / high, 0.0, 1.0) * (Bottom - Top); };
+    std::string svg = "<svg class=\"ladder\" width=\"" + Number(Width) + "\" height=\"" + Number(Height) +
+                      "\" font-family=\"sans-serif\" font-size=\"10\">";
+    // Rungs from the ground up; each name at its rung's middle, pushed up
+    // where thin rungs would put two names on one line.
+    double lower = 0, nameY = Bottom + LineGap, valueY = Bottom + LineGap;
     for (int zone = 0; zone < ZoneCount; ++zone) {
         // Thresholds out of order leave a rung without height: the module never reaches it.
         const double upper = zone < ZoneCount - 1 ? std::max<double>(lower, row.*ZoneNames[zone].upper) : high;
@@ -167,13 +167,12 @@ std::string RenderLadder(int weather) {
         svg += "<rect x=\"" + Number(BarLeft) + "\" y=\"" + Number(top) + "\" width=\"" + Number(BarWidth) +
                "\" height=\"" + Number(std::max(0.0, bottom - top)) + "\" fill=\"" + Fills[zone] +
                "\" stroke=\"#999\"><title>" + Html(ZoneNames[zone].name) + "</title></rect>";
-        const std::string text = std::string(ZoneNames[zone].name) +
-                                 (bottom - top < 9 ? (upper <= lower ? " (never reached)" : " (thin)") : "");
-        svg += "<text x=\"" + Number(BarLeft + BarWidth + 6) + "\" y=\"" +
-               Number(std::min(Bottom, (top + bottom) / 2 + 3 + (bottom - top < 9 ? 0 : 0))) + "\">" + Html(text) +
-               "</text>";
+        nameY = std::min((top + bottom) / 2 + 3, nameY - LineGap);
+        svg += "<text x=\"" + Number(BarLeft + BarWidth + 6) + "\" y=\"" + Number(nameY) + "\">" +
+               Html(std::string(ZoneNames[zone].name) + (upper <= lower ? " (never reached)" : "")) + "</text>";
         if (zone < ZoneCount - 1) {
-            svg += "<text x=\"" + Number(Width - 4) + "\" y=\"" + Number(top + 3) +
+            valueY = std::min(top + 3, valueY - LineGap);
+            svg += "<text x=\"" + Number(BarLeft - 4) + "\" y=\"" + Number(valueY) +
                    "\" text-anchor=\"end\" fill=\"#555\">" + Number(row.*ZoneNames[zone].upper) + "</text>";
         }
         lower = upper;
