@@ -41,6 +41,7 @@ public:
     explicit OutputSet(fs::path directory) : directory_(std::move(directory)) {}
 
     ~OutputSet() {
+        streams_.clear();  // closed first: an open file cannot be removed everywhere
         std::error_code ignored;
         for (const auto& [temporary, final] : files_) fs::remove(temporary, ignored);
     }
@@ -199,13 +200,17 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     ChartBuilder chart(info);
     std::unique_ptr<TraceJsonLinesWriter> trace;
     if (request.trace) trace = std::make_unique<TraceJsonLinesWriter>(outputs.Open("trace.jsonl"));
-    {
+    try {
         ProgressLine progress(err, flight->frameCount, request.progress);
         RunOptions options;
         options.observers = {&timeline, &summary, &chart};
         options.trace = trace.get();
         options.progress = [&progress](size_t done) { progress.Update(done); };
         RunFlight(request.configPath, *flight, options);
+    } catch (const FlightError& error) {
+        // The file changed under the run; what was written goes with the temporaries.
+        err << "atmosphere-sim: " << error.what() << '\n';
+        return 2;
     }
 
     ReportPage page;
