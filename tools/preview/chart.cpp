@@ -95,22 +95,7 @@ const EventStyle& StyleOf(EventKind kind) {
 
 constexpr const char* LaneNames[] = {"modifier", "weather", "hand-back", "lightning", "input"};
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default:
-            // Control bytes are not allowed in XML 1.0 text.
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') out += '?';
-            else out += c;
-        }
-    }
-    return out;
-}
+std::string Escape(const std::string& text) { return EscapeMarkup(text); }
 
 // A coordinate to a tenth of a pixel, as printf's "%.1f" writes it but by
 // integer arithmetic: a run writes 16 charts of tens of thousands of
@@ -517,6 +502,24 @@ std::string RenderChart(const Timeline& timeline, ChartSize size) {
     ChartBuilder chart(timeline.Info(), size);
     for (const FrameSample& sample : timeline.frames) chart.Frame(sample);
     return chart.Render();
+}
+
+std::string EscapeMarkup(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+            // Control bytes are not allowed in XML 1.0 text.
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') out += '?';
+            else out += c;
+        }
+    }
+    return out;
 }
 
 const char* EventKindName(EventKind kind) {

@@ -57,6 +57,10 @@ private:
     int lastFrame_ = 0;
 };
 
+// Text made safe inside SVG and HTML: markup characters escaped, control
+// bytes (not allowed in XML) shown as '?'.
+std::string EscapeMarkup(const std::string& text);
+
 // The chart of a whole timeline kept in memory.
 std::string RenderChart(const Timeline& timeline, ChartSize size = ChartSize::Full);
 

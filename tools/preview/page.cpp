@@ -9,26 +9,12 @@
 
 #include "atmosphere/zone_names.h"
 #include "config/settings.h"
+#include "tools/preview/chart.h"
 
 namespace preview {
 namespace {
 
-std::string Html(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') out += '?';
-            else out += c;
-        }
-    }
-    return out;
-}
+std::string Html(const std::string& text) { return EscapeMarkup(text); }
 
 std::string Number(double value) {
     char buffer[32];
