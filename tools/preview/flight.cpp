@@ -245,6 +245,7 @@ public:
     void Restart() override {
         in_->clear();
         in_->seekg(0);
+        if (!*in_) throw FlightError(textName_ + ": cannot be read a second time; give a file, not a pipe");
         reader_ = std::make_unique<KeyFrameReader>(*in_, textName_);
         havePrevious_ = false;
         frame_ = 0;
