@@ -281,6 +281,19 @@ void DecodeUtf8Pending(ProfileLexer& lx, bool atEnd) {
     }
 }
 
+// Drops the pending bytes of a skipped line. The decoder may hold a line end
+// already (a lead byte waits for its continuation bytes before it is judged):
+// then the line ends there and the bytes after it are decoded as the next
+// line's. Returns whether the skipped line ended.
+bool SkipPending(ProfileLexer& lx) {
+    size_t end = 0;
+    while (end < lx.pendingCount && lx.pending[end] != '\r' && lx.pending[end] != '\n') ++end;
+    DropPending(lx, end);
+    if (lx.pendingCount == 0) return false;
+    DecodeUtf8Pending(lx, false);
+    return true;
+}
+
 void PutByte(ProfileLexer& lx, unsigned char byte) {
     switch (lx.encoding) {
     case ProfileEncoding::Ansi:
@@ -393,10 +406,9 @@ void FeedProfile(ProfileLexer& lexer, const unsigned char* data, size_t size) {
     LineEnds lineEnds(data, size);
     while (i < size) {
         if (lexer.skipping) {
-            // Only the line break matters now. No UTF-8 sequence can take a
-            // CR or LF byte as its continuation, so an unfinished sequence
-            // before it only yields units of this skipped line: drop it.
-            lexer.pendingCount = 0;
+            // Only the line break matters now: what is pending of a UTF-8
+            // sequence before it yields units of this skipped line only.
+            if (lexer.pendingCount > 0 && SkipPending(lexer)) continue;
             i = lineEnds.Next(i);
             if (i == size) break;
         } else if (lexer.phase == ProfileLexer::Phase::LineStart && lexer.pendingCount == 0 && data[i] != '\n' &&

@@ -74,9 +74,14 @@ TEST(ProfileLexer, LineNumbersUnderEveryLineEnd) {
     }
     // CRLF is one line end, LF CR two, and a run of them counts each.
     EXPECT_EQ(Numbers(Lex("[s]\r\na=1\n\rb=2\r\r\n\nc=3")), (std::vector<uint32_t>{1, 2, 4, 7}));
-    // Lines the handler does not want are skipped, but their ends still count.
-    const std::vector<Seen> wanted = Lex("[s]\rxx=1\r\nyy\n\rb=2\nxxxx\r\r\nb=3", SIZE_MAX, 'b');
-    EXPECT_EQ(Numbers(wanted), (std::vector<uint32_t>{1, 5, 8}));
+    // Lines the handler does not want are skipped, but their ends still count,
+    // also one that a UTF-8 sequence was still waiting on when the skip began.
+    for (size_t slice : {size_t{1}, SIZE_MAX}) {
+        const std::vector<Seen> wanted = Lex("[s]\rxx=1\r\nyy\n\rb=2\nxxxx\r\r\nb=3", slice, 'b');
+        EXPECT_EQ(Numbers(wanted), (std::vector<uint32_t>{1, 5, 8}));
+        const std::vector<Seen> utf8 = Lex("\xEF\xBB\xBF\xC3\xA9\xF0\x9F\r[s]\n\xE9\xF2\nb=1", slice, 'b');
+        EXPECT_EQ(Numbers(utf8), (std::vector<uint32_t>{2, 4})) << "slices of " << slice;
+    }
 }
 
 TEST(ProfileLexer, HeadersKeyLinesAndWhatWasCut) {
