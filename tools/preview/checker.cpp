@@ -424,7 +424,7 @@ private:
         }
         std::string message = Quoted(broken_.text) + " is no section header: it lacks its \"]\", so the module reads it as a key" +
                               " and the lines below it as part of the section above, " + where;
-        if (!taken.empty()) {
+        if (!taken.empty() && place_ == Place::Known) {
             message += "; it takes";
             for (size_t i = 0; i < taken.size(); ++i) message += (i == 0 ? " " : ", ") + taken[i];
             message += std::string(" from there for [") + KnownSections()[section_].name + "]";
