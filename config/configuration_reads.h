@@ -11,8 +11,13 @@
 #include "platform/profile_reader.h"
 
 // One load's reads: for every row of the key table, in its order (the global
-// keys, then 21 per weather), the read and the text it fills.
+// keys, then 21 per weather), the read and the text it fills. The reads point
+// into the texts, so a batch is filled where it stays and never copied.
 struct ConfigurationReads {
+    ConfigurationReads() = default;
+    ConfigurationReads(const ConfigurationReads&) = delete;
+    ConfigurationReads& operator=(const ConfigurationReads&) = delete;
+
     platform::ProfileRead reads[ConfigurationReadCount];
     char texts[ConfigurationReadCount][SettingTextSize];
 };

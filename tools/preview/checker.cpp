@@ -262,12 +262,10 @@ const T& FieldOf(const AtmosphereSettings& record, size_t section, const Setting
 // One file
 
 // The reads of one file, answered from its bytes as a load answers them.
-ConfigurationReads ReadsOf(std::string_view bytes) {
-    ConfigurationReads batch;
+void ReadFromBytes(std::string_view bytes, ConfigurationReads& batch) {
     PrepareConfigurationReads(batch);
     platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), batch.reads,
                                     ConfigurationReadCount);
-    return batch;
 }
 
 class FileChecker {
@@ -895,7 +893,8 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
                                    const std::function<FileContent(const std::string& path)>& readAlternate) {
     CheckedText result;
     ResetSettingsToStartValues(result.settings);
-    const ConfigurationReads batch = ReadsOf(bytes);
+    ConfigurationReads batch;
+    ReadFromBytes(bytes, batch);
     FileChecker checker(file, batch, result.settings);
     const char* redirect = ConfigurationRedirect(batch);
     const int switchLine = checker.LineOfRead(GlobalReadIndex(AlternateSwitchRow));
@@ -933,7 +932,8 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
     }
     result.findings = checker.Finish();
 
-    const ConfigurationReads alternateBatch = ReadsOf(alternate.bytes);
+    ConfigurationReads alternateBatch;
+    ReadFromBytes(alternate.bytes, alternateBatch);
     StoreConfigurationReads(alternateBatch, result.settings);
     FileChecker other(alternateName, alternateBatch, result.settings);
     if (const char* again = ConfigurationRedirect(alternateBatch); again != nullptr) {
