@@ -51,6 +51,18 @@ TEST(ConfigCommand, MissingFilePrintsTheDefaultsWithANote) {
     EXPECT_EQ(json["Weather"]["THUNDER"]["LightningFrequency"], 5);
 }
 
+TEST(ConfigCommand, AFolderOrADeviceIsNoConfiguration) {
+    ScratchDirectory directory;
+    directory.Write("folder.ini/inside", "");
+    for (const std::string& path : {directory.path() + "folder.ini", std::string("/dev/zero")}) {
+        const ToolRun run = RunTool("config " + path + " --json");
+        EXPECT_EQ(run.status, 2) << path;
+        EXPECT_EQ(run.out, "") << path;
+        EXPECT_EQ(run.err.find("not found"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("not a configuration file"), std::string::npos) << run.err;
+    }
+}
+
 TEST(ConfigCommand, FollowsTheAlternateBesideTheFile) {
     ScratchDirectory directory;
     directory.Write("conf/main.ini", "[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=alt.ini\n");

@@ -877,7 +877,7 @@ FileContent ReadContent(const std::string& path) {
     if (!fs::exists(status)) return {"", "is not there"};
     if (!fs::is_regular_file(status)) return {"", "is " + DescribeNonFile(path) + ", not a file"};
     std::ifstream in(path, std::ios::binary);
-    if (!in) return {"", "cannot be read"};
+    if (!in) return {"", fs::exists(path, error) ? "cannot be read" : "is not there"};  // it may have just gone
     // The bytes the file has now; a file that changes meanwhile is checked as read.
     const auto size = fs::file_size(path, error);
     FileContent content;
