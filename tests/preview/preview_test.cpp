@@ -359,6 +359,15 @@ TEST(PreviewCheck, ReportsEachClassOfSilentSurprise) {
     EXPECT_TRUE(preview::HasErrors(findings));
 }
 
+TEST(PreviewCheck, BlankLinesCountAlikeWithEveryLineEnd) {
+    TempDir dir;
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        const std::string path = dir.Write("ends.ini", "[GLOBAL]" + end + end + end + "DefaultWnd=1" + end);
+        EXPECT_TRUE(AnyContains(preview::CheckConfiguration(path), "ends.ini:4: warning: key \"DefaultWnd\"",
+                                preview::Severity::Warning));
+    }
+}
+
 TEST(PreviewCheck, AlternateFileRedirectIsExplainedAndFollowedOnce) {
     TempDir dir;
     const std::string first = dir.Write("atmosphere.ini",

@@ -20,6 +20,7 @@
 #include "config/number_text.h"
 #include "config/setting_keys.h"
 #include "config/settings.h"
+#include "sim/path_text.h"
 #include "tools/preview/runner.h"
 
 namespace preview {
@@ -78,7 +79,7 @@ std::vector<Line> ScanLines(const std::string& bytes) {
         const std::string text = TrimProfile(bytes.substr(position, end - position));
         position = end;
         if (position < bytes.size() && bytes[position] == '\r') ++position;
-        if (position < bytes.size() && bytes[position] == '\n' && bytes[position - 1] != '\n') ++position;
+        if (position < bytes.size() && bytes[position] == '\n') ++position;
         if (text.empty()) continue;
         Line line;
         line.number = number;
@@ -617,7 +618,7 @@ std::vector<Finding> CheckConfiguration(const std::string& path) {
                         "EnableAlternateConfigFile is 1 but the alternate file is atmosphere.ini, which the module never "
                         "switches to: the rest of this file is read");
         } else {
-            std::string alternatePath = (std::filesystem::path(path).parent_path() / alternate).string();
+            std::string alternatePath = (PathFromText(path).parent_path() / PathFromText(alternate)).string();
             std::replace(alternatePath.begin(), alternatePath.end(), '\\', '/');
             checker.Add(line, Severity::Note,
                         "EnableAlternateConfigFile is 1: the module reads " + Quoted(alternate) +
