@@ -8,9 +8,7 @@ endif()
 
 # The module as a static library; the platform seam and the host functions
 # come from the simulated host that a program links beside it.
-file(GLOB ATMOSPHERE_PORTABLE_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/portable_*.cpp)
-add_library(atmosphere_module STATIC ${ATMOSPHERE_MODULE_SOURCES} ${ATMOSPHERE_PORTABLE_PLATFORM_SOURCES})
-target_include_directories(atmosphere_module PUBLIC ${ATMOSPHERE_INCLUDE_DIR})
+atmosphere_add_module_library()
 
 # The fuzz preset builds with clang and libFuzzer (fuzz/CMakeLists.txt); it
 # needs neither the tests nor the tools, whose ctest entries would otherwise

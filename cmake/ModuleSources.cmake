@@ -6,4 +6,15 @@ file(GLOB ATMOSPHERE_MODULE_SOURCES CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/atmosphere/*.cpp
   ${PROJECT_SOURCE_DIR}/debug/*.cpp)
 list(FILTER ATMOSPHERE_MODULE_SOURCES EXCLUDE REGEX "_win32\\.cpp$")
+# The configuration reader of our own, for where the system has none.
+file(GLOB ATMOSPHERE_PORTABLE_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/portable_*.cpp)
 set(ATMOSPHERE_INCLUDE_DIR ${PROJECT_SOURCE_DIR})
+
+# The module as a static library with the portable profile reader, for the
+# programs that link it into the simulated game (sim/, which serves the host
+# functions and the rest of the platform seam): the Linux tests and tools and
+# the tool on Windows. The shipped module is built apart (cmake/Windows.cmake).
+function(atmosphere_add_module_library)
+  add_library(atmosphere_module STATIC ${ATMOSPHERE_MODULE_SOURCES} ${ATMOSPHERE_PORTABLE_PLATFORM_SOURCES})
+  target_include_directories(atmosphere_module PUBLIC ${ATMOSPHERE_INCLUDE_DIR})
+endfunction()

@@ -1,4 +1,5 @@
-// The platform seam (platform/platform.h) on Linux, served by the live
+// The platform seam (platform/platform.h) where the module is linked into
+// the simulated game (Linux, and the tool on Windows), served by the live
 // simulated session: the game executable's path, its clock, the C runtime's
 // random sequence and the mapped game image. The profile reads are the
 // portable reader's (platform/portable_profile.cpp).

@@ -2,8 +2,8 @@
 // carries the flag test the module looks for in its own writable data, loads
 // the module beside the stand-in ScriptHookV.dll, and lets the stand-in run a
 // scenario and write the trace.
-//   game.exe [--module FILE.dll] SCENARIO TRACE
-// The module defaults to atmosphere.dll beside game.exe. Exit status 0; 2 for
+//   game.exe [--module FILE] SCENARIO TRACE
+// The module defaults to atmosphere.asi beside game.exe. Exit status 0; 2 for
 // a bad scenario; 3 when the module or a file cannot be had.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -145,7 +145,7 @@ std::string ExecutableDirectory() {
 
 int main(int argc, char** argv) {
     Game game;
-    game.modulePath = ExecutableDirectory() + "atmosphere.dll";
+    game.modulePath = ExecutableDirectory() + "atmosphere.asi";
     const char* scenarioPath = nullptr;
     const char* tracePath = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
         }
     }
     if (scenarioPath == nullptr || tracePath == nullptr) {
-        std::fprintf(stderr, "usage: game.exe [--module FILE.dll] SCENARIO TRACE\n");
+        std::fprintf(stderr, "usage: game.exe [--module FILE] SCENARIO TRACE\n");
         return 2;
     }
     std::ifstream input(scenarioPath, std::ios::binary);
