@@ -6,9 +6,10 @@
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "config/text_copy.h"
+#include "sim/path_text.h"
 
 PathLoad LoadConfigurationFromPath(const std::string& path) {
-    const std::filesystem::path file(path);
+    const std::filesystem::path file = PathFromText(path);
     std::string directory = file.parent_path().string();
     directory = directory.empty() ? "./" : directory + "/";
     const std::string name = file.filename().string();

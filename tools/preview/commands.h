@@ -20,9 +20,10 @@ struct RunRequest {
 };
 
 // Runs the flight and writes chart.svg, timeline.csv (and trace.jsonl) into
-// the output folder, printing the summary to `out`. Every input is checked
-// before anything is written: on bad input it prints the reason to `err`,
-// writes nothing and returns 2. Returns 0 on success.
+// the output folder, printing the summary to `out` and where the files went
+// to `err`. Every input is checked before anything is written: on bad input
+// it prints the reason to `err`, writes nothing and returns 2. Returns 0 on
+// success.
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err);
 
 // Prints every finding about `configPath` to `out`, one per line; returns 1

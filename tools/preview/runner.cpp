@@ -14,6 +14,7 @@
 #include "config/text_copy.h"
 #include "host/key_state.h"
 #include "host/natives.h"
+#include "sim/path_text.h"
 #include "sim/session.h"
 #include "sim/world.h"
 #include "tools/common/configuration_path.h"
@@ -27,7 +28,7 @@ struct ConfigLocation {
 };
 
 ConfigLocation Locate(const std::string& configPath) {
-    const std::filesystem::path path = std::filesystem::absolute(configPath);
+    const std::filesystem::path path = std::filesystem::absolute(PathFromText(configPath));
     return {path.parent_path().string(), path.filename().string()};
 }
 
@@ -164,7 +165,7 @@ std::string WeatherNameOfHash(uint32_t hash) {
 
 void PreloadConfiguration(const std::string& configPath) {
     ResetModule();
-    LoadConfigurationFromPath(std::filesystem::absolute(configPath).string());
+    LoadConfigurationFromPath(std::filesystem::absolute(PathFromText(configPath)).string());
 }
 
 PreviewRun RunFlight(const std::string& configPath, const Flight& flight) {
