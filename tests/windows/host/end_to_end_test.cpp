@@ -1,4 +1,4 @@
-// End to end under wine: game.exe loads the real atmosphere.dll beside the
+// End to end under wine: game.exe loads the real atmosphere.asi beside the
 // stand-in ScriptHookV.dll, runs a scenario and writes the trace; these tests
 // run it as a child process and read the trace. Runs in the build folder,
 // where game.exe, the DLLs and probe.golden lie.
