@@ -226,6 +226,12 @@ void RestoreDefaults() {
     natives::ClearTimecycleModifier();
     natives::UnloadCloudSets();
     natives::LoadCloudSet(Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
+    // The wind and the effect level too: switched off in the clouds or above
+    // them, the game would otherwise keep the module's wind and no rain.
+    SetWind(HandBack);
+    natives::SetWeatherEffectLevel(HandBack);
+    Zone.windResetDone = true;
+    Zone.effectLevelResetDone = true;
 }
 
 void ResetAtmosphereModule() {

@@ -28,7 +28,8 @@ inline constexpr auto& WeatherHashTable = Script.WeatherHashTable;
 // the start-up, then one pass and one scriptWait(0) per frame, forever.
 void AtmosphereScript();
 
-// Puts the game's weather transition, timecycle modifier and cloud set back.
+// Puts the game's weather transition, timecycle modifier, cloud set, wind and
+// effect level back.
 // Called when the controller is switched off above the normal zone and at
 // unload; does nothing until a start-up has completed, since before that the
 // weather hashes it would hand over are all 0 and name no weather.

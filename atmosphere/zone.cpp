@@ -17,7 +17,6 @@ constexpr const char* StormCloudSet = "horsey";     // from the cloud zone up, t
 constexpr const char* NeutralTimecycleModifier = "nextgen";
 constexpr float NormalZoneFadeDepth = 50.0f;        // the normal modifier fades over this many units
 constexpr float NormalZoneFadeRate = 0.02f;         // 1 / NormalZoneFadeDepth
-constexpr float HandBack = -1.0f;                   // gives a wind or effect level back to the game
 
 // Where `alt` lies between two thresholds, as 0..1. A band is entered only
 // when lower <= alt < upper, so sensible thresholds always give a value in
@@ -35,10 +34,6 @@ uint32_t DominantWeather(float fraction) {
     return fraction >= 0.5f ? Zone.transitionToHash : Zone.transitionFromHash;
 }
 
-// Every wind speed call goes through here, so DefaultWind silences them all.
-void SetWind(float speed) {
-    if (!Settings.DefaultWind) natives::SetWindSpeed(speed);
-}
 
 void LoadUpperCloudSet() {
     natives::LoadCloudSet(InFirstSixWeathers(Zone.zoneWeatherHash) ? HighCloudSet : StormCloudSet);
@@ -233,6 +228,72 @@ bool InFirstSixWeathers(uint32_t hash) {
     return false;
 }
 
+void SetWind(float speed) {
+    if (!Settings.DefaultWind) natives::SetWindSpeed(speed);
+}
+
+namespace {
+
+// The rungs of the ladder, lowest first.
+enum Rung : int {
+    NormalRung,
+    CloudStartRung,
+    CloudRung,
+    AboveCloudStartRung,
+    AboveCloudRung,
+    SpaceStartRung,
+    SpaceRung,
+};
+
+Rung RungOf(const ZoneFlags& flags) {
+    if (flags.inSpaceZone) return SpaceRung;
+    if (flags.inSpaceZoneStart) return SpaceStartRung;
+    if (flags.inAboveCloudZoneEnd) return AboveCloudRung;
+    if (flags.inAboveCloudZoneStart) return AboveCloudStartRung;
+    if (flags.inCloudZoneEnd) return CloudRung;
+    if (flags.inCloudZoneStart) return CloudStartRung;
+    return NormalRung;
+}
+
+ZoneFlags FlagsOf(Rung rung) {
+    ZoneFlags flags{};
+    switch (rung) {
+    case NormalRung: flags.inNormalZone = true; break;
+    case CloudStartRung: flags.inCloudZoneStart = true; break;
+    case CloudRung: flags.inCloudZoneEnd = true; break;
+    case AboveCloudStartRung: flags.inAboveCloudZoneStart = true; break;
+    case AboveCloudRung: flags.inAboveCloudZoneEnd = true; break;
+    case SpaceStartRung: flags.inSpaceZoneStart = true; break;
+    case SpaceRung: flags.inSpaceZone = true; break;
+    }
+    return flags;
+}
+
+// A fall that skips rungs (a respawn, a fast travel) would otherwise skip the
+// hand-backs that only those rungs make on the way down, and the game would
+// keep the forced weather, the upper cloud set and the module's wind for good.
+// Runs them, highest first, as a frame-by-frame descent would have.
+void HandBackSkippedRungs(const WeatherSettings& row, Rung from, Rung to) {
+    if (from == SpaceRung) natives::ClearOverrideWeather();  // the space-start band's release
+    if (from >= AboveCloudStartRung && to <= CloudStartRung && InFirstSixWeathers(Zone.zoneWeatherHash) &&
+        !Zone.windResetDone) {
+        SetWind(HandBack);  // the cloud zone's one-time hand-back
+        Zone.windResetDone = true;
+    }
+    if (to == NormalRung && from >= CloudRung) {
+        // The cloud-start band's descent out of the clouds, at the band's top.
+        Zone.windResetDone = false;
+        Zone.zoneWeatherHash = DominantWeather(1.0f);
+        natives::UnloadCloudSets();
+        natives::LoadCloudSet(Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
+        natives::ClearOverrideWeather();
+        natives::SetWeatherTransition(Zone.transitionFromHash, Zone.transitionToHash, 1.0f);
+        natives::SetTimecycleModifier(row.CloudZoneTimecycleModifier);
+    }
+}
+
+}  // namespace
+
 const char* EvaluateZone(int32_t playerCharacter) {
     CountLightningFrame();
 
@@ -247,49 +308,51 @@ const char* EvaluateZone(int32_t playerCharacter) {
     // are not checked for order, and a NaN altitude passes no test at all.
     const float thresholds[] = {row.NormalZoneEnd,        row.CloudZoneStart,     row.CloudZoneEnd,
                                 row.AboveCloudsZoneStart, row.AboveCloudsZoneEnd, row.SpaceZoneStart};
-    int rung = 0;
-    while (rung < 6 && alt >= thresholds[rung]) ++rung;
+    int climbed = 0;
+    while (climbed < 6 && alt >= thresholds[climbed]) ++climbed;
+    const auto rung = static_cast<Rung>(climbed);
 
-    ZoneFlags next{};
+    // After a fall past whole rungs, the landing rung acts as if the player
+    // came from the rung just above it. Upward jumps need nothing: every
+    // upper rung sets its own state on every frame.
+    const Rung previous = RungOf(Zone.ZoneState);
+    if (rung + 1 < previous) {
+        HandBackSkippedRungs(row, previous, rung);
+        Zone.ZoneState = FlagsOf(static_cast<Rung>(rung + 1));
+    }
+
     const char* label = nullptr;
     switch (rung) {
-    case 0:
+    case NormalRung:
         NormalZone(alt);
-        next.inNormalZone = true;
         label = zone_label::NormalZone;
         break;
-    case 1:
+    case CloudStartRung:
         CloudZoneStartBand(row, alt);
-        next.inCloudZoneStart = true;
         label = zone_label::CloudZoneStart;
         break;
-    case 2:
+    case CloudRung:
         CloudZone(row, alt);
-        next.inCloudZoneEnd = true;
         label = zone_label::CloudZoneEnd;
         break;
-    case 3:
+    case AboveCloudStartRung:
         AboveCloudZoneStartBand(row, alt);
-        next.inAboveCloudZoneStart = true;
         label = zone_label::AboveCloudZoneStart;
         break;
-    case 4:
+    case AboveCloudRung:
         AboveCloudZone(row);
-        next.inAboveCloudZoneEnd = true;
         label = zone_label::AboveCloudZoneEnd;
         break;
-    case 5:
+    case SpaceStartRung:
         SpaceZoneStartBand(row, alt);
-        next.inSpaceZoneStart = true;
         label = zone_label::SpaceZoneStart;
         break;
-    default:
+    case SpaceRung:
         SpaceZone(row);
-        next.inSpaceZone = true;
         label = zone_label::SpaceZone;
         break;
     }
-    Zone.ZoneState = next;
+    Zone.ZoneState = FlagsOf(rung);
     return label;
 }
 

@@ -68,5 +68,12 @@ WeatherIndex WeatherIndexOfHash(uint32_t hash, WeatherIndex fallback);
 // to SNOWLIGHT), whose clouds and wind the game keeps in the lower bands.
 bool InFirstSixWeathers(uint32_t hash);
 
+// Passed as a wind speed or an effect level, hands the setting back to the game.
+inline constexpr float HandBack = -1.0f;
+
+// Sets the wind unless DefaultWind leaves it to the game: every wind speed
+// call of the module goes through here.
+void SetWind(float speed);
+
 // Puts Zone back to its load-time values (for tests).
 void ResetZoneState();

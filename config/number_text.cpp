@@ -1,10 +1,9 @@
 // Locale-free key-code and real parsing for the configuration reader.
 #include "config/number_text.h"
 
-#include <charconv>
-#include <cstring>
+#include <bit>
+#include <cstdint>
 #include <limits>
-#include <system_error>
 
 namespace {
 
@@ -20,45 +19,246 @@ int HexDigitValue(char c) {
 
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Decides the direction of a from_chars range error, which leaves its result
-// untouched: strtof then returns an infinity for overflow and a zero for
-// underflow. Only magnitudes far above 1 (beyond the float range) or far below
-// it (under the smallest subnormal) get here, so the decimal or binary
-// exponent of the leading significant digit settles it.
-bool MagnitudeAboveOne(const char* digits, const char* end, bool hex) {
-    const char exponentMark = hex ? 'p' : 'e';
-    long position = 0;           // exponent of the first significant digit
-    bool seenSignificant = false;
+// Reals are converted here rather than by std::from_chars: the library's
+// converter comes with the C++ exception runtime, and in the Windows build
+// that runtime brings the threads library into the DLL (thread-local storage
+// that is never released, a vectored exception handler), although the
+// module starts no thread. The conversion is exact, rounding to nearest with
+// ties to even, as strtof does.
+
+// A non-negative integer in 32-bit limbs, least significant first, wide
+// enough for every intermediate value below (at most about 430 bits).
+struct WideNumber {
+    static constexpr int Capacity = 20;
+    uint32_t limb[Capacity];
+    int size;  // limbs in use; the highest one is non-zero (0 for the value 0)
+};
+
+WideNumber Wide(uint32_t value) {
+    WideNumber number{};
+    number.limb[0] = value;
+    number.size = value != 0 ? 1 : 0;
+    return number;
+}
+
+// number = number * factor + addend
+void MultiplyAdd(WideNumber& number, uint32_t factor, uint32_t addend) {
+    uint64_t carry = addend;
+    for (int i = 0; i < number.size; ++i) {
+        const uint64_t product = uint64_t{number.limb[i]} * factor + carry;
+        number.limb[i] = static_cast<uint32_t>(product);
+        carry = product >> 32;
+    }
+    if (carry != 0 && number.size < WideNumber::Capacity) number.limb[number.size++] = static_cast<uint32_t>(carry);
+    while (number.size > 0 && number.limb[number.size - 1] == 0) --number.size;
+}
+
+void MultiplyByPower(WideNumber& number, uint32_t base, int exponent) {
+    for (; exponent > 0; --exponent) MultiplyAdd(number, base, 0);
+}
+
+void ShiftLeft(WideNumber& number, int bits) {
+    for (; bits >= 32; bits -= 32) {
+        if (number.size == 0 || number.size == WideNumber::Capacity) break;
+        for (int i = number.size; i > 0; --i) number.limb[i] = number.limb[i - 1];
+        number.limb[0] = 0;
+        ++number.size;
+    }
+    if (bits > 0) MultiplyAdd(number, uint32_t{1} << bits, 0);
+}
+
+int BitLength(const WideNumber& number) {
+    if (number.size == 0) return 0;
+    return (number.size - 1) * 32 + static_cast<int>(std::bit_width(number.limb[number.size - 1]));
+}
+
+bool Bit(const WideNumber& number, int index) {
+    const int limb = index / 32;
+    return limb < number.size && ((number.limb[limb] >> (index % 32)) & 1) != 0;
+}
+
+int Compare(const WideNumber& a, const WideNumber& b) {
+    if (a.size != b.size) return a.size < b.size ? -1 : 1;
+    for (int i = a.size - 1; i >= 0; --i) {
+        if (a.limb[i] != b.limb[i]) return a.limb[i] < b.limb[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+// A positive value as q * 2^exponent, plus "a little more" when `sticky`:
+// q carries at least two bits below the 24 a float keeps whenever sticky is
+// set, so that the rounding below sees both the half and what lies beyond it.
+struct ScaledValue {
+    uint64_t q;
+    int64_t exponent;
+    bool sticky;
+};
+
+// The float nearest to the value, ties to even; an infinity above the largest
+// float, a subnormal or zero below the smallest normal.
+float RoundToFloat(ScaledValue value) {
+    if (value.q == 0) return 0.0f;
+    const int64_t topExponent = static_cast<int64_t>(std::bit_width(value.q)) - 1 + value.exponent;
+    if (topExponent > 128) return std::numeric_limits<float>::infinity();
+    // The lowest bit a float keeps: 23 below the top bit, never below 2^-149.
+    const int64_t lowestKept = topExponent - 23 > -149 ? topExponent - 23 : -149;
+    const int64_t shift = lowestKept - value.exponent;
+    uint64_t mantissa = 0;
+    if (shift <= 0) {
+        mantissa = value.q << -shift;  // exact: fewer than 24 bits
+    } else if (shift < 64) {
+        mantissa = value.q >> shift;
+        const uint64_t rest = value.q & ((uint64_t{1} << shift) - 1);
+        const uint64_t half = uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && (value.sticky || (mantissa & 1) != 0))) ++mantissa;
+    }  // else: far below half the smallest subnormal
+    int64_t exponent = lowestKept;
+    if (mantissa == (uint64_t{1} << 24)) {  // rounded up to the next power of two
+        mantissa >>= 1;
+        ++exponent;
+    }
+    uint32_t bits = static_cast<uint32_t>(mantissa);  // subnormal: the mantissa is the encoding
+    if (mantissa >= (uint64_t{1} << 23)) {
+        const int64_t biased = exponent + 23 + 127;
+        if (biased >= 255) return std::numeric_limits<float>::infinity();
+        bits = static_cast<uint32_t>(biased) << 23 | static_cast<uint32_t>(mantissa - (uint64_t{1} << 23));
+    }
+    return std::bit_cast<float>(bits);
+}
+
+// The top 27 bits of a wide integer as q, the bits below them as sticky.
+ScaledValue TopBits(const WideNumber& number) {
+    const int length = BitLength(number);
+    const int low = length > 27 ? length - 27 : 0;
+    ScaledValue value{0, low, false};
+    for (int i = length - 1; i >= low; --i) value.q = value.q << 1 | (Bit(number, i) ? 1 : 0);
+    for (int i = 0; i < low && !value.sticky; ++i) value.sticky = Bit(number, i);
+    return value;
+}
+
+// Saturates a written exponent far outside any float, so that it cannot overflow.
+constexpr int64_t ExponentLimit = 100000;
+
+// Reads "[+-]digits" after an exponent mark; leaves `p` alone when no digit follows.
+int64_t ReadExponent(const char*& p) {
+    const char* q = p;
+    bool negative = false;
+    if (*q == '+' || *q == '-') negative = (*q++ == '-');
+    if (!IsDecimalDigit(*q)) return 0;
+    int64_t exponent = 0;
+    for (; IsDecimalDigit(*q); ++q) {
+        if (exponent < ExponentLimit) exponent = exponent * 10 + (*q - '0');
+    }
+    p = q;
+    return negative ? -exponent : exponent;
+}
+
+// Digits kept exactly. A float and every halfway point between two floats
+// has at most 113 significant decimal digits, so the digits after these only
+// matter as "zero or not": they become one more digit 1 when not.
+constexpr int MaxDecimalDigits = 125;
+
+// "digits[.digits][e[+-]digits]", starting with a digit or a point and a digit.
+float DecimalToFloat(const char* p) {
+    WideNumber digits = Wide(0);
+    int count = 0;              // significant digits in `digits`
+    int64_t exponent = 0;       // decimal exponent of the last digit kept
+    bool droppedNonZero = false;
     bool afterPoint = false;
-    const char* p = digits;
-    for (; p < end; ++p) {
-        const char c = *p;
-        if (c == '.') { afterPoint = true; continue; }
-        if ((c | 0x20) == exponentMark) break;
-        const bool isZero = (c == '0');
-        if (!seenSignificant) {
-            if (isZero) {
-                if (afterPoint) --position;
-                continue;
-            }
-            seenSignificant = true;
-            if (afterPoint) --position;
+    for (;; ++p) {
+        if (*p == '.' && !afterPoint) {
+            afterPoint = true;
             continue;
         }
-        if (!afterPoint) ++position;
-    }
-    long exponent = 0;
-    if (p < end) {
-        ++p;
-        bool negative = false;
-        if (p < end && (*p == '+' || *p == '-')) negative = (*p++ == '-');
-        for (; p < end && IsDecimalDigit(*p); ++p) {
-            if (exponent < 100000000) exponent = exponent * 10 + (*p - '0');
+        if (!IsDecimalDigit(*p)) break;
+        const uint32_t digit = static_cast<uint32_t>(*p - '0');
+        if (count == 0 && digit == 0) {
+            if (afterPoint) --exponent;  // a leading zero only moves the point
+        } else if (count < MaxDecimalDigits) {
+            MultiplyAdd(digits, 10, digit);
+            ++count;
+            if (afterPoint) --exponent;
+        } else {
+            droppedNonZero = droppedNonZero || digit != 0;
+            if (!afterPoint) ++exponent;
         }
-        if (negative) exponent = -exponent;
     }
-    if (hex) position *= 4;  // a hexadecimal digit is four binary places
-    return position + exponent >= 0;
+    if ((*p | 0x20) == 'e') {
+        ++p;
+        exponent += ReadExponent(p);
+    }
+    if (count == 0) return 0.0f;
+    if (droppedNonZero) {
+        MultiplyAdd(digits, 10, 1);
+        ++count;
+        --exponent;
+    }
+    // The leading digit's decimal exponent settles the far cases: 1e39 is
+    // beyond the largest float, 1e-46 below half the smallest subnormal.
+    const int64_t leading = exponent + count - 1;
+    if (leading >= 39) return std::numeric_limits<float>::infinity();
+    if (leading <= -47) return 0.0f;
+
+    if (exponent >= 0) {
+        MultiplyByPower(digits, 10, static_cast<int>(exponent));
+        return RoundToFloat(TopBits(digits));
+    }
+    // digits / 10^k = (digits * 2^s / 5^k) * 2^(-s-k), with s chosen so that
+    // the quotient has 26 or 27 bits.
+    const int k = static_cast<int>(-exponent);
+    WideNumber divisor = Wide(1);
+    MultiplyByPower(divisor, 5, k);
+    const int s = 26 - (BitLength(digits) - BitLength(divisor));
+    if (s > 0) ShiftLeft(digits, s);
+    if (s < 0) ShiftLeft(divisor, -s);
+    uint64_t quotient = 0;
+    for (int bit = 27; bit >= 0; --bit) {
+        const uint32_t candidate = static_cast<uint32_t>(quotient | (uint64_t{1} << bit));
+        WideNumber product = divisor;
+        MultiplyAdd(product, candidate, 0);
+        if (Compare(product, digits) <= 0) quotient = candidate;
+    }
+    WideNumber product = divisor;
+    MultiplyAdd(product, static_cast<uint32_t>(quotient), 0);
+    return RoundToFloat({quotient, -int64_t{s} - k, Compare(product, digits) != 0});
+}
+
+// "hexdigits[.hexdigits][p[+-]digits]" after the "0x", at least one digit.
+float HexToFloat(const char* p) {
+    constexpr int MaxHexDigits = 15;  // 60 bits: room for the shifts of the rounding
+    ScaledValue value{0, 0, false};
+    int count = 0;
+    bool afterPoint = false;
+    for (;; ++p) {
+        if (*p == '.' && !afterPoint) {
+            afterPoint = true;
+            continue;
+        }
+        const int digit = HexDigitValue(*p);
+        if (digit < 0) break;
+        if (count == 0 && digit == 0) {
+            if (afterPoint) value.exponent -= 4;
+        } else if (count < MaxHexDigits) {
+            value.q = value.q << 4 | static_cast<uint64_t>(digit);
+            ++count;
+            if (afterPoint) value.exponent -= 4;
+        } else {
+            value.sticky = value.sticky || digit != 0;
+            if (!afterPoint) value.exponent += 4;
+        }
+    }
+    if ((*p | 0x20) == 'p') {
+        ++p;
+        value.exponent += ReadExponent(p);
+    }
+    return RoundToFloat(value);
+}
+
+bool StartsWithWord(const char* text, const char* lowerCaseWord) {
+    for (; *lowerCaseWord != '\0'; ++text, ++lowerCaseWord) {
+        if ((*text | 0x20) != *lowerCaseWord) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -92,29 +292,21 @@ float ParseReal(const char* text) {
     while (IsCSpace(*p)) ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = (*p++ == '-');
-    const char* end = p + std::strlen(p);
 
-    bool hex = false;
-    const char* digits = p;
+    float value = 0.0f;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
         // As with strtof, "0x" must be followed by a hexadecimal digit (or a
         // point and one) to start a hexadecimal number; else "0" is the number.
         const char* q = p + 2;
-        const bool startsNumber = HexDigitValue(q[0]) >= 0 || (q[0] == '.' && HexDigitValue(q[1]) >= 0);
-        if (!startsNumber) return negative ? -0.0f : 0.0f;  // the "0" was the number
-        hex = true;
-        digits = q;
-    } else if (!(IsDecimalDigit(*p) || *p == '.' || ((*p | 0x20) == 'i') || ((*p | 0x20) == 'n'))) {
-        // No number at all (from_chars would also take a second sign, "+-1").
-        return 0.0f;
-    }
-
-    float value = 0.0f;
-    const std::from_chars_result result =
-        std::from_chars(digits, end, value, hex ? std::chars_format::hex : std::chars_format::general);
-    if (result.ec == std::errc::invalid_argument) return 0.0f;
-    if (result.ec == std::errc::result_out_of_range) {
-        value = MagnitudeAboveOne(digits, result.ptr, hex) ? std::numeric_limits<float>::infinity() : 0.0f;
+        if (HexDigitValue(q[0]) >= 0 || (q[0] == '.' && HexDigitValue(q[1]) >= 0)) value = HexToFloat(q);
+    } else if (StartsWithWord(p, "inf")) {
+        value = std::numeric_limits<float>::infinity();
+    } else if (StartsWithWord(p, "nan")) {
+        value = std::numeric_limits<float>::quiet_NaN();  // a "(...)" payload is read past, not kept
+    } else if (IsDecimalDigit(p[0]) || (p[0] == '.' && IsDecimalDigit(p[1]))) {
+        value = DecimalToFloat(p);
+    } else {
+        return 0.0f;  // no number at all ("junk", "+-1", "-."): +0, whatever the sign
     }
     return negative ? -value : value;
 }

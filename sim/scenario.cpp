@@ -5,7 +5,11 @@
 
 #include <charconv>
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace sim {
 namespace {
@@ -20,6 +24,7 @@ constexpr CommandShape Commands[] = {
     {"vehicle-altitude", 1}, {"enter", 0},     {"leave", 0},        {"weather", 3},      {"wind", 1},
     {"timecycle", 1},     {"tag-register", 2}, {"tag", 2},          {"key-down", 1},     {"key-up", 1},
     {"key", 1},           {"clock", 1},        {"frame-ms", 1},     {"image", 1},        {"image-flag", 0},
+    {"ini", 4},
 };
 
 bool ParseInteger(const std::string& word, int64_t& value) {
@@ -86,6 +91,87 @@ bool ParseTagType(const std::string& word, int32_t& type) {
     return true;
 }
 
+// A file of the game folder, named without any path: a scenario never
+// writes outside that folder.
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string::npos;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+std::string_view Trimmed(std::string_view line) {
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    return line;
+}
+
+// The profile text with KEY=VALUE set in [SECTION]; names match without
+// regard to case, as the readers match them. Lines end with CR LF.
+std::string SetProfileValue(const std::string& text, const std::string& section, const std::string& key,
+                            const std::string& value) {
+    std::vector<std::string> lines;
+    std::istringstream input(text);
+    for (std::string line; std::getline(input, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    const std::string entry = key + "=" + value;
+    size_t insertAt = lines.size();
+    bool inSection = false;
+    bool sectionFound = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = Trimmed(lines[i]);
+        if (!line.empty() && line.front() == '[') {
+            if (inSection) break;
+            inSection = line.size() >= 2 && line.back() == ']' && SameWord(line.substr(1, line.size() - 2), section);
+            sectionFound = sectionFound || inSection;
+            if (inSection) insertAt = i + 1;
+            continue;
+        }
+        if (!inSection) continue;
+        const size_t equals = line.find('=');
+        if (equals != std::string_view::npos && SameWord(Trimmed(line.substr(0, equals)), key)) {
+            lines[i] = entry;
+            insertAt = lines.size() + 1;  // replaced: nothing to insert
+            break;
+        }
+        if (!line.empty()) insertAt = i + 1;
+    }
+    if (!sectionFound) {
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+    } else if (insertAt <= lines.size()) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+    }
+    std::string output;
+    for (const std::string& line : lines) output += line + "\r\n";
+    return output;
+}
+
+// Rewrites a file of the game folder, which the module reads again at its
+// next reload.
+void WriteGameFile(const Session& session, const std::string& name, const std::string& section,
+                   const std::string& key, const std::string& value) {
+    // The folder as the module sees it, without its last backslash; forward
+    // slashes serve both Linux and Windows paths.
+    std::string path = session.GameDirectory() + "/" + name;
+    for (char& c : path) {
+        if (c == '\\') c = '/';
+    }
+    std::stringstream text;
+    if (std::ifstream input(path, std::ios::binary); input) text << input.rdbuf();
+    std::ofstream output(path, std::ios::binary | std::ios::trunc);
+    output << SetProfileValue(text.str(), section, key, value);
+    if (!output) Session::Fault("ini: cannot write " + path);
+}
+
 // Checks the operands of one step; the message names the first bad one.
 std::string CheckOperands(const ScenarioStep& step) {
     const std::string& c = step.command;
@@ -112,6 +198,8 @@ std::string CheckOperands(const ScenarioStep& step) {
         if (!ParseInt32(w[1], i)) return "not a 32-bit integer: " + w[1];
     } else if (c == "image") {
         if (!ParseImageMode(w[0], mode)) return "image mode must be signature, none or readonly-target: " + w[0];
+    } else if (c == "ini") {
+        if (!IsPlainFileName(w[0])) return "not a file name of the game folder: " + w[0];
     }
     return {};
 }
@@ -201,6 +289,10 @@ void RunStep(const ScenarioStep& step, Session& session) {
     } else if (c == "image-flag") {
         const ImageReport report = session.Image();
         session.RecordEvent(c, {}, {TraceValue::Int(report.signatures), TraceValue::Int(report.flag)});
+    } else if (c == "ini") {
+        WriteGameFile(session, w[0], w[1], w[2], w[3]);
+        session.RecordEvent(c, {TraceValue::Text(w[0]), TraceValue::Text(w[1]), TraceValue::Text(w[2]),
+                                TraceValue::Text(w[3])});
     }
 }
 

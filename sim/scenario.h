@@ -1,6 +1,6 @@
 // Flights written as text: a scenario is a list of steps (load the module,
 // run frames, climb, get into a vehicle, force the weather, press keys, set
-// entity tags, set the clock, unload) that the Linux runner and game.exe
+// entity tags, set the clock, edit the configuration, unload) that the Linux runner and game.exe
 // under wine execute identically, each producing the same trace text.
 // Portable C++; deterministic by construction (no wall clock, no hashing of
 // pointers, the session's own random sequence).
@@ -30,6 +30,11 @@
 //   image signature|none|readonly-target
 //                                arrange the game image (before load)
 //   image-flag                   record the flag byte and the signature count
+//   ini FILE SECTION KEY VALUE   set KEY=VALUE in [SECTION] of FILE in the game
+//                                folder, as a person editing it would: the
+//                                key's line is replaced, or added to its
+//                                section, or the section is added; the file is
+//                                created when missing. FILE is a plain name.
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,17 @@
 // atmosphere-scenario: runs one scenario file against the module on the
 // simulated host and writes the trace (to a file, or to standard output).
 //   atmosphere-scenario [--game-dir DIR] [--summary] SCENARIO [TRACE]
+//   atmosphere-scenario --soak SEED FRAMES
+// The second form writes the soak flight of that seed (sim/soak.h) to
+// standard output instead.
 // The game directory is where the module looks for atmosphere.ini; by
 // default the current directory. --summary prints the game's state after
 // every frame instead of the trace (when no TRACE file is given). Exit
 // status 0, or 2 for a bad scenario.
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -15,8 +20,15 @@
 
 #include "sim/scenario.h"
 #include "sim/session.h"
+#include "sim/soak.h"
 
 namespace {
+
+bool ReadUnsigned(const char* text, uint32_t& value) {
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, value);
+    return error == std::errc() && stop == end && stop != text;
+}
 
 // The game's weather names, for showing hashes by name.
 std::string WeatherName(uint32_t hash) {
@@ -57,6 +69,15 @@ void PrintSummary(const sim::Session& session) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--soak") == 0) {
+        uint32_t seed = 0, frames = 0;
+        if (argc != 4 || !ReadUnsigned(argv[2], seed) || !ReadUnsigned(argv[3], frames)) {
+            std::cerr << "usage: atmosphere-scenario --soak SEED FRAMES\n";
+            return 2;
+        }
+        std::cout << sim::SoakScenario(seed, frames);
+        return 0;
+    }
     std::string gameDirectory;
     std::string scenarioPath;
     std::string tracePath;
@@ -77,7 +98,8 @@ int main(int argc, char** argv) {
         }
     }
     if (scenarioPath.empty()) {
-        std::cerr << "usage: atmosphere-scenario [--game-dir DIR] [--summary] SCENARIO [TRACE]\n";
+        std::cerr << "usage: atmosphere-scenario [--game-dir DIR] [--summary] SCENARIO [TRACE]\n"
+                     "       atmosphere-scenario --soak SEED FRAMES\n";
         return 2;
     }
     std::ifstream input(scenarioPath, std::ios::binary);

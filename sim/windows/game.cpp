@@ -2,15 +2,22 @@
 // carries the flag test the module looks for in its own writable data, loads
 // the module beside the stand-in ScriptHookV.dll, and lets the stand-in run a
 // scenario and write the trace.
-//   game.exe [--module FILE] SCENARIO TRACE
-// The module defaults to atmosphere.asi beside game.exe. Exit status 0; 2 for
-// a bad scenario; 3 when the module or a file cannot be had.
+//   game.exe [--module FILE] [--cycles N MEMORY_LOG] SCENARIO TRACE
+// The module defaults to atmosphere.asi beside game.exe. With --cycles the
+// scenario runs N times in this one process, each run as a fresh game
+// session that loads and frees the module; every run must write the first
+// run's trace (the module starts fresh each time), the module must be gone
+// after each run, and MEMORY_LOG gets one line per run: the run's number and
+// the process's committed private bytes after it. Exit status 0; 2 for a bad
+// scenario; 3 when the module or a file cannot be had; 4 when a run's trace
+// differs from the first or the module stays mapped.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -133,6 +140,27 @@ void UnloadModule(void* context) {
     game->module = nullptr;
 }
 
+// The process's committed private memory: heaps, stacks, the data the
+// loader allocates; what a module that does not clean up leaves behind.
+uint64_t CommittedPrivateBytes() {
+    uint64_t total = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= at) break;
+        at = next;
+    }
+    return total;
+}
+
+std::string ReadWholeFile(const char* path) {
+    std::ifstream input(path, std::ios::binary);
+    std::stringstream text;
+    text << input.rdbuf();
+    return text.str();
+}
+
 std::string ExecutableDirectory() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -148,10 +176,15 @@ int main(int argc, char** argv) {
     game.modulePath = ExecutableDirectory() + "atmosphere.asi";
     const char* scenarioPath = nullptr;
     const char* tracePath = nullptr;
+    const char* memoryLogPath = nullptr;
+    unsigned long cycles = 1;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc) {
             const std::string name = argv[++i];
             game.modulePath = name.find_first_of("\\/:") == std::string::npos ? ExecutableDirectory() + name : name;
+        } else if (std::strcmp(argv[i], "--cycles") == 0 && i + 2 < argc) {
+            cycles = std::strtoul(argv[++i], nullptr, 10);
+            memoryLogPath = argv[++i];
         } else if (scenarioPath == nullptr) {
             scenarioPath = argv[i];
         } else if (tracePath == nullptr) {
@@ -161,8 +194,8 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    if (scenarioPath == nullptr || tracePath == nullptr) {
-        std::fprintf(stderr, "usage: game.exe [--module FILE] SCENARIO TRACE\n");
+    if (scenarioPath == nullptr || tracePath == nullptr || cycles == 0) {
+        std::fprintf(stderr, "usage: game.exe [--module FILE] [--cycles N MEMORY_LOG] SCENARIO TRACE\n");
         return 2;
     }
     std::ifstream input(scenarioPath, std::ios::binary);
@@ -172,11 +205,40 @@ int main(int argc, char** argv) {
     }
     std::stringstream text;
     text << input.rdbuf();
+    std::FILE* memoryLog = nullptr;
+    if (memoryLogPath != nullptr && (memoryLog = std::fopen(memoryLogPath, "w")) == nullptr) {
+        std::fprintf(stderr, "game: cannot write %s\n", memoryLogPath);
+        return 3;
+    }
 
-    ArrangeImage(nullptr, static_cast<int>(sim::ImageMode::Signature));
     const StandInGame callbacks{&game, LoadModule, UnloadModule, ArrangeImage, ReportImage};
-    char error[256] = {};
-    const int status = StandInRunScenario(text.str().c_str(), &callbacks, tracePath, error, sizeof error);
-    if (status != 0) std::fprintf(stderr, "game: %s: %s\n", scenarioPath, error);
+    std::string firstTrace;
+    int status = 0;
+    for (unsigned long cycle = 1; cycle <= cycles && status == 0; ++cycle) {
+        // As in a fresh process: the flag set again, the C runtime's
+        // generator at its start.
+        ArrangeImage(nullptr, static_cast<int>(sim::ImageMode::Signature));
+        std::srand(1);
+        char error[256] = {};
+        status = StandInRunScenario(text.str().c_str(), &callbacks, tracePath, error, sizeof error);
+        if (status != 0) {
+            std::fprintf(stderr, "game: %s: %s\n", scenarioPath, error);
+            break;
+        }
+        if (cycles == 1) break;
+        if (GetModuleHandleA(game.modulePath.c_str()) != nullptr) {
+            std::fprintf(stderr, "game: run %lu: %s is still mapped after FreeLibrary\n", cycle,
+                         game.modulePath.c_str());
+            status = 4;
+        } else if (cycle == 1) {
+            firstTrace = ReadWholeFile(tracePath);
+        } else if (ReadWholeFile(tracePath) != firstTrace) {
+            std::fprintf(stderr, "game: run %lu wrote another trace than run 1: the module did not start fresh\n",
+                         cycle);
+            status = 4;
+        }
+        std::fprintf(memoryLog, "%lu %llu\n", cycle, static_cast<unsigned long long>(CommittedPrivateBytes()));
+    }
+    if (memoryLog != nullptr) std::fclose(memoryLog);
     return status;
 }

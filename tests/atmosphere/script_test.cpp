@@ -49,7 +49,9 @@ protected:
                 "SetTimecycleModifierStrength(0)",
                 "ClearTimecycleModifier()",
                 "UnloadCloudSets()",
-                "LoadCloudSet(\"" + clouds + "\", 0)"};
+                "LoadCloudSet(\"" + clouds + "\", 0)",
+                "SetWindSpeed(-1)",
+                "SetWeatherEffectLevel(-1)"};
     }
     bool Evaluated() const { return CountCalls(session->Frame(), "EntityPosition") > 0; }
     int Draws() const { return CountCalls(session->Frame(), "DrawTextAt"); }
@@ -182,6 +184,29 @@ TEST_F(ScriptFlight, SwitchingOffAboveTheNormalZoneRestoresAndResetsTheZone) {
     RunFrames(1);
     EXPECT_THAT(LastZoneCalls(), Contains("SetTimecycleModifier(\"cloudmod\")"));
     EXPECT_THAT(LastZoneCalls(), Not(Contains("UnloadCloudSets()")));
+}
+
+// Switched off in any rung above the normal zone, the module hands the wind
+// and the effect level back with the rest, through the DefaultWind guard.
+TEST_F(ScriptFlight, SwitchingOffInEveryRungHandsTheWindAndEffectLevelBack) {
+    for (const bool defaultWind : {false, true}) {
+        for (const float altitude : {850.0f, 1050.0f, 1300.0f, 1700.0f, 2500.0f, 3500.0f}) {
+            WriteFile("atmosphere.ini", defaultWind ? "[GLOBAL]\nDefaultWind=1\n" : "");
+            Start("thunder", 40.0f);
+            world().gameWindSpeed = 3.0f;
+            for (float step = 100.0f; step < altitude; step += 100.0f) FlyTo(step);
+            FlyTo(altitude);
+            session->PressKey(OnOffKey);
+            RunFrames(1);
+            const std::string at = std::to_string(altitude) + (defaultWind ? " with DefaultWind" : "");
+            EXPECT_EQ(CountCalls(session->Frame(), "SetWindSpeed"), defaultWind ? 0 : 1) << at;
+            EXPECT_EQ(CountCalls(session->Frame(), "SetWeatherEffectLevel"), 1) << at;
+            EXPECT_EQ(world().EffectiveWindSpeed(), 3.0f) << at;
+            EXPECT_EQ(world().effectLevel, -1.0f) << at;
+            TearDown();
+            SetUp();
+        }
+    }
 }
 
 TEST_F(ScriptFlight, WhileDisabledReloadStillWorksAndNothingIsEvaluated) {

@@ -246,8 +246,8 @@ TEST_F(ZoneFlight, DefaultWindNeverSetsTheWind) {
 }
 
 // The normal zone's hand-back counts as done even while DefaultWind silences
-// it: after the file turns DefaultWind off, the next descent from the cloud
-// zone of a weather outside the first six does not hand the wind back.
+// it: after the file turns DefaultWind off, a jump straight into the cloud
+// zone of a first-six weather makes no hand-back of its own.
 TEST_F(ZoneFlight, SilencedWindHandBackStillCountsAsDone) {
     WriteFile("atmosphere.ini", "[GLOBAL]\nDefaultWind=1\n");
     Start("rain", 40.0f);
@@ -255,15 +255,16 @@ TEST_F(ZoneFlight, SilencedWindHandBackStillCountsAsDone) {
     FlyTo(40);   // made, silently
     WriteFile("atmosphere.ini", "[GLOBAL]\nDefaultWind=0\n");
     session->PressKey(0x2E);
-    FlyTo(1050);
-    EXPECT_EQ(LastZoneCalls().back(), "SetWindSpeed(6)");
+    world().transitionFrom = world().transitionTo = sim::GameHash("clouds");
     FlyTo(40);
+    FlyTo(1050);
+    EXPECT_EQ(LastLabel(), "cloudzoneend\n");
     EXPECT_EQ(CountCalls(session->Frame(), "SetWindSpeed"), 0);
 }
 
 // The ladder is evaluated afresh from the altitude each frame, so a teleport
-// skips rungs and only the arrival actions of the exact previous zone run.
-TEST_F(ZoneFlight, TeleportsSkipRungsAndTheirArrivalActions) {
+// up skips rungs and only the arrival actions of the exact previous zone run.
+TEST_F(ZoneFlight, UpwardTeleportsSkipRungsAndTheirArrivalActions) {
     WriteFile("atmosphere.ini", NamedCloudsFile);
     Start("clouds", 40.0f);
 
@@ -272,34 +273,79 @@ TEST_F(ZoneFlight, TeleportsSkipRungsAndTheirArrivalActions) {
     FlyTo(1050);
     EXPECT_EQ(CountCalls(session->Frame(), "SetTimecycleModifier"), 0);
     EXPECT_EQ(LastLabel(), "cloudzoneend\n");
-
     // Cloud zone straight to space: the forced weather on the first frame.
     FlyTo(5000);
     EXPECT_EQ(LastZoneCalls().front(), "SetOverrideWeatherByName(\"HALLOWEEN\")");
-    // Space straight to the above-clouds zone: neither from the band below
-    // nor the band above, so nothing is armed and nothing starts.
-    FlyTo(1500);
-    FlyTo(1500);
-    EXPECT_EQ(CountCalls(session->Frame(), "StartTimecycleTransition"), 0);
-    EXPECT_EQ(CountCalls(session->Frame(), "SetTimecycleModifier"), 0);
 
     // With no modifier active, every rung sets its own whatever the previous.
+    FlyTo(40);
     world().SetTimecycleModifier("");
     FlyTo(1700);
     EXPECT_EQ(LastZoneCalls()[5], "SetTimecycleModifier(\"abovemod\")");
     world().SetTimecycleModifier("");
     FlyTo(4000);
     EXPECT_EQ(LastZoneCalls()[5], "SetTimecycleModifier(\"spacemod\")");
+}
 
-    // Space straight to the ground: the normal zone's own actions only. The
-    // forced weather stays, since only the space-start band releases it.
-    // The game's transition still holds what the above-clouds zone set, so
-    // the normal zone now reads EXTRASUNNY as the current weather.
+// A fall from space to the ground in one frame (a respawn) first makes the
+// hand-backs of the rungs it skipped, highest first: the space-start band's
+// release of the forced weather, the cloud zone's wind, the cloud-start
+// band's own clouds and transition; then the normal zone acts as if the
+// player came from the band just above it.
+TEST_F(ZoneFlight, FallFromSpaceToTheGroundHandsEverythingBack) {
+    WriteFile("atmosphere.ini", NamedCloudsFile);
+    Start("clouds", 40.0f);
+    for (float altitude = 100.0f; altitude <= 3500.0f; altitude += 100.0f) FlyTo(altitude);
+    ASSERT_EQ(world().overrideWeather, "HALLOWEEN");
     FlyTo(40);
-    EXPECT_EQ(LastZoneCalls(), (Lines{Transition + Hash("extrasunny") + ", " + Hash("extrasunny") + ", 0.5",
-                                      "SetWeatherEffectLevel(-1)", "SetTimecycleModifierStrength(1)",
-                                      "GetWindSpeed() = 0"}));
-    EXPECT_EQ(world().overrideWeather, "HALLOWEEN");
+    const std::string c = Hash("clouds");
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{"ClearOverrideWeather()", "SetWindSpeed(-1)", "UnloadCloudSets()", "LoadCloudSet(\"Cloudy 01\", 0)",
+                     "ClearOverrideWeather()", "SetWeatherTransition(" + c + ", " + c + ", 1) = 1",
+                     "SetTimecycleModifier(\"cloudmod\")", Transition + c + ", " + c + ", 1",
+                     "SetWeatherEffectLevel(-1)", "SetTimecycleModifier(\"normalmod\")",
+                     "SetTimecycleModifierStrength(1)", "GetWindSpeed() = 3"}));
+    EXPECT_EQ(LastLabel(), "normalzone\n");
+}
+
+// Whatever rungs a fall skips, the game is left as a frame-by-frame descent
+// to the same altitude leaves it, for a weather whose clouds and wind the
+// game keeps low down and for one whose the module drives.
+TEST_F(ZoneFlight, FallsLeaveTheGameAsAFrameByFrameDescentDoes) {
+    // The middle of each rung with the default thresholds, lowest first.
+    constexpr float RungAltitude[] = {400.0f, 850.0f, 1050.0f, 1300.0f, 1700.0f, 2500.0f, 3500.0f};
+    struct Left {
+        std::string forced, clouds;
+        uint32_t from, to;
+        float wind, effectLevel;
+        bool operator==(const Left&) const = default;
+    };
+    const auto fly = [&](const char* weather, int top, int landing, bool fall) {
+        Start(weather, RungAltitude[0]);
+        for (float altitude = RungAltitude[0]; altitude < RungAltitude[top]; altitude += 25.0f) FlyTo(altitude);
+        for (float altitude = RungAltitude[top]; !fall && altitude > RungAltitude[landing]; altitude -= 25.0f) {
+            FlyTo(altitude);
+        }
+        FlyTo(RungAltitude[landing]);
+        const sim::World& w = world();
+        const Left left{w.overrideWeather, w.cloudSet, w.transitionFrom, w.transitionTo, w.windSpeedOverride,
+                        w.effectLevel};
+        TearDown();
+        SetUp();
+        return left;
+    };
+    for (const char* weather : {"clouds", "thunder"}) {
+        for (int top = 2; top < 7; ++top) {
+            for (int landing = 0; landing + 1 < top; ++landing) {
+                const Left descent = fly(weather, top, landing, false);
+                const Left fall = fly(weather, top, landing, true);
+                EXPECT_EQ(fall, descent) << weather << " from rung " << top << " to rung " << landing << ": forced "
+                                         << fall.forced << "/" << descent.forced << ", clouds " << fall.clouds
+                                         << "/" << descent.clouds << ", wind " << fall.wind << "/" << descent.wind
+                                         << ", effect " << fall.effectLevel << "/" << descent.effectLevel;
+            }
+        }
+    }
 }
 
 // Leaving the above-clouds zone after its first frame keeps the timed
@@ -413,7 +459,7 @@ TEST_F(ZoneFlight, ThresholdsOutOfOrderMakeRungsUnreachable) {
     EXPECT_EQ(labels, (Lines{"normalzone\n", "cloudzoneend\n", "abovecloudzoneend\n", "spacezonestart\n",
                              "spacezone\n"}));
     // 850 in the cloud zone between 700 and 1200: f = 0.3.
-    FlyTo(850);
+    FlyTo(850, 2);
     EXPECT_EQ(LastZoneCalls()[0],
               "SetWeatherTransition(" + Hash("clouds") + ", " + Hash("clouds") + ", " +
                   Float((150.0f / 500.0f) * (1.0f - 150.0f / 500.0f)) + ") = 1");
@@ -423,7 +469,7 @@ TEST_F(ZoneFlight, ThresholdsOutOfOrderMakeRungsUnreachable) {
 // strength.
 TEST_F(ZoneFlight, NanAltitudeLandsInTheNormalZone) {
     Start("clouds", 1050.0f);
-    FlyTo(std::numeric_limits<float>::quiet_NaN());
+    FlyTo(std::numeric_limits<float>::quiet_NaN(), 2);
     EXPECT_EQ(LastLabel(), "normalzone\n");
     EXPECT_EQ(LastZoneCalls()[1], "SetTimecycleModifierStrength(1)");
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -104,13 +105,40 @@ TEST(Real, AgreesWithStrtofInTheCLocale) {
         "1e-99999999999", "0x1p-150", "0x1.8p-150", "0x1.ffffffp127", "0x.8p1", "0x.p1", "0xinf", "0x",
         "-0x", "+-1", "-+1", "--1", "+.5", "-.e1", "infinity", "INFin", "-NaN", "nan(", "nan()", "1e+",
         "00000000000000000000000000000000000000000000001e-45", "0.000000000000000000000000000000000000000000001",
-        "123456789012345678901234567890123456789", "\v\f\r\n 1", "\x01" "1", "1.5.5", ".", "e5"};
+        "123456789012345678901234567890123456789", "\v\f\r\n 1", "\x01" "1", "1.5.5", ".", "e5",
+        "0x54p+-2", "1e+-2"};  // "+-2" is no exponent: 84 and 1
     for (const char* text : cases) EXPECT_TRUE(SameFloat(text, ParseReal(text), RealOracle(text)));
 
     std::mt19937 random(99);
     for (int i = 0; i < 50000; ++i) {
         const std::string text = RandomText(random, "0123456789..eE+-xXpPainfAINFty() \t", 16);
         ASSERT_TRUE(SameFloat(text.c_str(), ParseReal(text.c_str()), RealOracle(text.c_str())));
+    }
+}
+
+// The hard cases for a converter: texts exactly halfway between two floats
+// (ties go to the even one), a hair above halfway with the deciding digit far
+// beyond the digits kept, and truncations just below, over normal,
+// subnormal and the largest floats.
+TEST(Real, RoundsHalfwayCasesLikeStrtof) {
+    std::mt19937 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        uint32_t bits = random() & 0x7FFFFFFFu;
+        if (i % 3 == 1) bits &= 0x007FFFFFu;                // subnormal
+        if (i % 3 == 2) bits = 0x7F7FFFFFu - (bits & 0xFFu);  // near the largest float
+        if (bits >= 0x7F800000u) continue;
+        float low;
+        std::memcpy(&low, &bits, sizeof low);
+        const double halfway = (static_cast<double>(low) + std::nextafter(low, INFINITY)) / 2;  // exact in a double
+        char exact[256];
+        std::snprintf(exact, sizeof exact, "%.160e", halfway);  // every digit, then zeros
+        const std::string text = exact;
+        const size_t mark = text.find('e');
+        const std::string above = text.substr(0, mark) + std::string(40, '0') + "1" + text.substr(mark);
+        const std::string below = text.substr(0, 25) + text.substr(mark);
+        for (const std::string& candidate : {text, above, below}) {
+            ASSERT_TRUE(SameFloat(candidate.c_str(), ParseReal(candidate.c_str()), RealOracle(candidate.c_str())));
+        }
     }
 }
 

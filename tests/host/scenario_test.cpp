@@ -1,7 +1,12 @@
-// Scenarios: the parser rejects what it cannot run, with the line, and a run
-// drives the session step by step and ends unloaded.
+// Scenarios: the parser rejects what it cannot run, with the line, a run
+// drives the session step by step and ends unloaded, and the ini step edits
+// the game folder's files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,6 +49,51 @@ TEST(ScenarioTest, ParserNamesTheLineAndTheProblem) {
     EXPECT_EQ(ParseError("tag-register fileindex float"), "line 1: tag type must be int or bool: float");
     EXPECT_EQ(ParseError("image maybe"),
               "line 1: image mode must be signature, none or readonly-target: maybe");
+    EXPECT_EQ(ParseError("ini ../atmosphere.ini GLOBAL DefaultWind 1"),
+              "line 1: not a file name of the game folder: ../atmosphere.ini");
+    EXPECT_EQ(ParseError("ini C:atmosphere.ini GLOBAL DefaultWind 1"),
+              "line 1: not a file name of the game folder: C:atmosphere.ini");
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// As a person editing the file: a key is replaced where it stands, whatever
+// the case of its name or its section's; a new key joins the end of its
+// section, a new section the end of the file; everything else stays.
+TEST(ScenarioTest, IniStepEditsTheFileInTheGameFolder) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("atmosphere-ini-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "atmosphere.ini", std::ios::binary)
+        << "; notes\n[CLOUDS]\nnormalzoneend = 800\n  CloudZoneStart = 900 \n\n[RAIN]\nNormalZoneEnd=1\n";
+    sim::Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(sim::ParseScenario("ini atmosphere.ini clouds NormalZoneEnd 500\n"
+                                   "ini atmosphere.ini CLOUDS CloudZoneEnd 1300\n"
+                                   "ini atmosphere.ini KEYS ReloadKey 0x52\n"
+                                   "ini atmosphere2.ini GLOBAL DefaultWind 1\n",
+                                   scenario, error))
+        << error;
+    sim::SessionOptions options;
+    options.moduleEntry = AltitudeProbeEntry;
+    options.gameDirectory = folder.string();
+    {
+        sim::Session session(options);
+        sim::RunScenario(scenario, session);
+        EXPECT_EQ(sim::FormatTraceLine(session.Trace().front()),
+                  "0 game event ini(\"atmosphere.ini\", \"clouds\", \"NormalZoneEnd\", \"500\")");
+    }
+    EXPECT_EQ(ReadFile(folder / "atmosphere.ini"),
+              "; notes\r\n[CLOUDS]\r\nNormalZoneEnd=500\r\n  CloudZoneStart = 900 \r\nCloudZoneEnd=1300\r\n\r\n"
+              "[RAIN]\r\nNormalZoneEnd=1\r\n[KEYS]\r\nReloadKey=0x52\r\n");
+    EXPECT_EQ(ReadFile(folder / "atmosphere2.ini"), "[GLOBAL]\r\nDefaultWind=1\r\n");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(ScenarioTest, CommentsBlanksAndLiteralWordsAreKept) {

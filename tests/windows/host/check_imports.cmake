@@ -1,6 +1,7 @@
 # Checks a module DLL's tables with objdump -p: it may import only from
 # KERNEL32.dll, msvcrt.dll and ScriptHookV.dll, from ScriptHookV.dll exactly
-# the host's eight decorated names, and it must export nothing.
+# the host's eight decorated names, none of the threads runtime's functions,
+# and it must export nothing.
 #   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DLIBRARY=<dll> -P check_imports.cmake
 cmake_minimum_required(VERSION 3.25)
 set(allowed_libraries KERNEL32.dll msvcrt.dll ScriptHookV.dll)
@@ -13,6 +14,12 @@ set(host_names
   "?nativeInit@@YAX_K@Z"
   "?nativePush64@@YAX_K@Z"
   "?nativeCall@@YAPEA_KXZ")
+
+# The module starts no thread. These come with a static copy of the threads
+# runtime (pulled in by the C++ exception runtime), which takes a TLS index and
+# installs an exception handler at every load and gives neither back.
+set(threads_runtime_names TlsAlloc TlsSetValue CreateSemaphoreA ReleaseSemaphore GetThreadContext
+  SetThreadContext SuspendThread AddVectoredExceptionHandler _beginthreadex)
 
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -27,6 +34,7 @@ string(REPLACE "\n" ";" lines "${dump}")
 set(problems "")
 set(libraries "")
 set(host_imports "")
+set(imports "")
 set(library "")
 set(in_exports OFF)
 set(exported "")
@@ -35,6 +43,7 @@ foreach(line IN LISTS lines)
     set(library "${CMAKE_MATCH_1}")
     list(APPEND libraries "${library}")
   elseif(library AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+  (.+)$")
+    list(APPEND imports "${CMAKE_MATCH_1}")
     if(library STREQUAL "ScriptHookV.dll")
       list(APPEND host_imports "${CMAKE_MATCH_1}")
     endif()
@@ -68,6 +77,11 @@ foreach(name IN LISTS host_imports)
     string(APPEND problems "imports ${name} from ScriptHookV.dll\n")
   endif()
 endforeach()
+foreach(name IN LISTS threads_runtime_names)
+  if(name IN_LIST imports)
+    string(APPEND problems "imports ${name}, a piece of the threads runtime\n")
+  endif()
+endforeach()
 foreach(name IN LISTS exported)
   string(APPEND problems "exports ${name}\n")
 endforeach()
@@ -78,4 +92,5 @@ if(problems)
   message(FATAL_ERROR "the library's import or export table is wrong")
 endif()
 list(LENGTH host_imports count)
-message(STATUS "${LIBRARY}: imports ${libraries}; ${count} host names; no exports")
+list(LENGTH imports total)
+message(STATUS "${LIBRARY}: imports ${total} functions from ${libraries}; ${count} host names; no exports")
