@@ -133,6 +133,8 @@ std::string Closest(const std::string& text, const std::vector<std::string>& can
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string Real(double value) {
+    // Spelled out: C libraries disagree on nan's sign.
+    if (std::isnan(value)) return "nan";
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%g", value);
     return buffer;
