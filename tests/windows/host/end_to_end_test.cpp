@@ -162,7 +162,7 @@ double KeptPerCycle(const std::string& memoryLog) {
 // cycles write configuration files into the game folder.
 TEST(EndToEnd, AHundredLoadCyclesStartFreshAndKeepNoMoreThanTheSmallestModule) {
     CreateDirectoryA("cycles", nullptr);
-    for (const char* file : {"game.exe", "ScriptHookV.dll", "atmosphere.dll", "minimal_module.dll"}) {
+    for (const char* file : {"game.exe", "ScriptHookV.dll", "atmosphere.asi", "minimal_module.dll"}) {
         ASSERT_TRUE(CopyFileA(file, (std::string("cycles\\") + file).c_str(), FALSE)) << file;
     }
     const std::string scenario = ReadFile("cycle.scenario");
