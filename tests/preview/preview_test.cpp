@@ -292,7 +292,7 @@ TEST(PreviewRunCommand, WritesChartTimelineAndTrace) {
         EXPECT_GT(fs::file_size(fs::path(request.outputDirectory) / name), 100u) << name;
     }
     EXPECT_NE(out.str().find("spacezone: altitude"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("chart:"), std::string::npos);
+    EXPECT_NE(err.str().find("chart:"), std::string::npos) << "where the chart went is a message";
     for (const auto& entry : fs::directory_iterator(request.outputDirectory)) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << "left a temporary file: " << entry.path();
     }
