@@ -63,7 +63,7 @@ int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
     for (const CLI::App* command : app.get_subcommands({})) subcommands.push_back(command->get_name());
 
     const bool ownWindow = OwnsConsoleWindow();
-    int status = 2;
+    std::string file;
     switch (ClassifyArguments(arguments, subcommands)) {
     case Invocation::Command:
         return ParseAndRun(app, argc, argv, exitCode);
@@ -77,14 +77,20 @@ int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
                       << "\nRun with --help for examples.\n";
             return 2;
         }
-        status = CheckAndPreview((PathFromText(ExecutableDirectory()) / "atmosphere.ini").string(), std::cout,
-                                 std::cerr);
+        file = (PathFromText(ExecutableDirectory()) / "atmosphere.ini").string();
         break;
     case Invocation::OpenFile:
-        status = CheckAndPreview(arguments.front(), std::cout, std::cerr);
+        file = arguments.front();
         break;
     }
-    // Explorer closes the window as soon as the tool ends: keep it readable.
+    int status = 2;
+    try {
+        status = CheckAndPreview(file, std::cout, std::cerr);
+    } catch (const std::exception& error) {
+        std::cerr << "atmosphere-sim: " << error.what() << '\n';
+    }
+    // Explorer closes the window as soon as the tool ends: keep it readable,
+    // whatever happened.
     if (ownWindow) WaitForEnter(std::cin, std::cerr);
     return status;
 }
