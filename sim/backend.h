@@ -1,8 +1,9 @@
 // The seam between the portable simulated host and the process it runs in.
-// Module linked in, on Linux and in the Windows tool (backend_linked.cpp,
-// coroutine_thread.cpp): the script runs on a thread that hands control back
-// and forth with the game thread, the module is entered through its DllMain,
-// and the game image is pages of our own. Windows stand-in
+// Module linked in, on Linux and in the Windows tool (backend_linked.cpp):
+// the module is entered through its DllMain, the game image is pages of our
+// own (pages_*.cpp), and the script runs on a coroutine of the system's
+// (coroutine_stack.cpp on x86-64 Linux, coroutine_thread.cpp on other
+// processors, coroutine_fiber.cpp on Windows). Windows stand-in
 // (windows/backend_win32.cpp): the script runs on a fiber, and game.exe
 // loads the real DLL and owns the image.
 // Internal to sim/; tests and tools use sim/session.h.
@@ -20,7 +21,8 @@ namespace sim::backend {
 
 // The registered script as a coroutine. Created by the game thread on the
 // first frame after registration; destroyed by the game thread, which stops
-// the script where it waits (linked: by unwinding its thread).
+// the script where it waits (on Linux by unwinding the script's stack; a
+// fiber is simply deleted, as the real host drops a script).
 class ScriptCoroutine {
 public:
     virtual ~ScriptCoroutine() = default;

@@ -1,6 +1,5 @@
-// The script coroutine where the module is linked in (Linux, and the tool on
-// Windows): a thread that takes turns with the game thread, so exactly one
-// of them runs at any moment. When the coroutine is
+// The script coroutine on Linux: a thread that takes turns with the game
+// thread, so exactly one of them runs at any moment. When the coroutine is
 // destroyed while the script waits, scriptWait throws an exception of ours
 // that unwinds the script's stack to its thread's start, so the thread ends
 // cleanly and leak checkers see nothing. AddressSanitizer follows real

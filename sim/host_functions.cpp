@@ -8,10 +8,16 @@
 
 namespace {
 
+[[gnu::cold, gnu::noinline]] void NoSession(const char* function) {
+    sim::Session::Fault(std::string(function) + " called with no simulated session");
+}
+
 // The live session; a call with none is a fault (then the call does nothing).
-sim::Session* Live(const char* function) {
+// Inline with its fault out of line: the module calls the host hundreds of
+// times a frame.
+inline sim::Session* Live(const char* function) {
     sim::Session* session = sim::Session::Current();
-    if (session == nullptr) sim::Session::Fault(std::string(function) + " called with no simulated session");
+    if (session == nullptr) [[unlikely]] NoSession(function);
     return session;
 }
 

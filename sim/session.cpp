@@ -6,7 +6,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <set>
+#include <span>
 #include <utility>
 
 #include "host/entry.h"
@@ -15,7 +17,6 @@
 namespace sim {
 namespace {
 
-Session* current = nullptr;
 Session::FaultHandler faultHandler;
 
 // The instance handle the module is given on Linux: any distinct address.
@@ -27,7 +28,10 @@ struct Session::State {
     SessionOptions options;
     World world;
     std::vector<World> history;
-    std::vector<TraceEvent> trace;
+    MemoryTraceSink memory;           // the events, unless the options name a sink
+    TraceSink* sink = &memory;
+    size_t errors = 0;
+    NativeOutcome outcome;            // reused by every native call
     uint32_t frame = 0;               // frames begun
     uint32_t now = 0;                 // the clock, ms
     uint32_t randomSeed = 1;          // the C runtime's generator, never seeded
@@ -53,24 +57,24 @@ struct Session::State {
         return coroutine && coroutine->OnCoroutine() ? TraceCaller::Script : TraceCaller::Game;
     }
 
-    void Record(TraceKind kind, std::string name, std::vector<TraceValue> arguments = {},
-                std::vector<TraceValue> results = {}, uint64_t hash = 0) {
-        TraceEvent event;
-        event.frame = frame;
-        event.caller = Caller();
-        event.kind = kind;
-        event.name = std::move(name);
-        event.hash = hash;
-        event.arguments = std::move(arguments);
-        event.results = std::move(results);
-        trace.push_back(std::move(event));
+    void Record(TraceKind kind, std::string_view name, std::span<const TraceValue> arguments = {},
+                std::span<const TraceValue> results = {}, uint64_t hash = 0) {
+        if (kind == TraceKind::Error) ++errors;
+        sink->Record({frame, Caller(), kind, name, hash, arguments, results});
+    }
+
+    void Record(TraceKind kind, std::string_view name, std::initializer_list<TraceValue> arguments,
+                std::initializer_list<TraceValue> results = {}) {
+        Record(kind, name, std::span<const TraceValue>(arguments.begin(), arguments.size()),
+               std::span<const TraceValue>(results.begin(), results.size()));
     }
 };
 
 Session::Session(SessionOptions options) : state_(std::make_unique<State>()) {
-    if (current != nullptr) Fault("a second simulated session while one is live");
-    current = this;
+    if (current_ != nullptr) Fault("a second simulated session while one is live");
+    current_ = this;
     state_->options = std::move(options);
+    if (state_->options.traceSink != nullptr) state_->sink = state_->options.traceSink;
     state_->now = state_->options.startTick;
     state_->instance = reinterpret_cast<ModuleHandle>(&moduleInstanceTag);
     backend::AttachGame(state_->options);
@@ -82,10 +86,8 @@ Session::~Session() {
     // that is killed does not unload its libraries either).
     state_->coroutine.reset();
     backend::DetachGame();
-    if (current == this) current = nullptr;
+    if (current_ == this) current_ = nullptr;
 }
-
-Session* Session::Current() { return current; }
 
 void Session::SetFaultHandler(FaultHandler handler) { faultHandler = std::move(handler); }
 
@@ -146,7 +148,7 @@ void Session::RunFrames(uint32_t count) {
                 s.Record(TraceKind::Event, "ScriptReturned");
             }
         }
-        s.history.push_back(s.world);
+        if (s.options.keepHistory) s.history.push_back(s.world);
     }
 }
 
@@ -222,23 +224,17 @@ ModuleHandle Session::Instance() const { return state_->instance; }
 
 // --- Trace --------------------------------------------------------------------------------
 
-const std::vector<TraceEvent>& Session::Trace() const { return state_->trace; }
+const std::vector<TraceEvent>& Session::Trace() const { return state_->memory.events; }
 
-std::string Session::TraceText() const { return FormatTrace(state_->trace); }
+std::string Session::TraceText() const { return FormatTrace(state_->memory.events); }
 
-void Session::ClearTrace() { state_->trace.clear(); }
+void Session::ClearTrace() { state_->memory.events.clear(); }
 
 void Session::RecordEvent(std::string name, std::vector<TraceValue> arguments, std::vector<TraceValue> results) {
-    state_->Record(TraceKind::Event, std::move(name), std::move(arguments), std::move(results));
+    state_->Record(TraceKind::Event, name, arguments, results);
 }
 
-size_t Session::ErrorCount() const {
-    size_t count = 0;
-    for (const TraceEvent& event : state_->trace) {
-        if (event.kind == TraceKind::Error) ++count;
-    }
-    return count;
-}
+size_t Session::ErrorCount() const { return state_->errors; }
 
 // --- Host functions ---------------------------------------------------------------------------
 
@@ -360,13 +356,16 @@ uint64_t* Session::HostNativeCall() {
         return s.slots;
     }
     std::string fault;
-    NativeOutcome outcome = RunNative(s.world, *native, s.callArguments, s.slots, fault);
+    s.outcome.record = s.sink->RecordsNative(native->hash);
+    RunNative(s.world, *native, s.callArguments, s.slots, s.outcome, fault);
     if (!fault.empty()) {
         Fault(fault);
         return s.slots;
     }
-    s.Record(TraceKind::Native, native->name, std::move(outcome.arguments), std::move(outcome.results), native->hash);
-    if (!outcome.error.empty()) s.Record(TraceKind::Error, native->name, {TraceValue::Text(outcome.error)});
+    if (s.outcome.record) {
+        s.Record(TraceKind::Native, native->name, s.outcome.Arguments(), s.outcome.Results(), native->hash);
+    }
+    if (s.outcome.error != nullptr) s.Record(TraceKind::Error, native->name, {TraceValue::Text(s.outcome.error)});
     return s.slots;
 }
 

@@ -43,6 +43,13 @@ struct SessionOptions {
     // (Linux). Tests may pass a probe of their own.
     ModuleEntry moduleEntry = nullptr;
     ImageSpec image;                   // the game image (Linux; game.exe has its own)
+    // Where every event goes as it happens. nullptr: the session keeps them
+    // in memory for Trace() and TraceText(). With a sink of the caller's,
+    // Trace() stays empty and nothing grows with the length of the run.
+    TraceSink* traceSink = nullptr;
+    // Keep a copy of the world after every frame for History(). Long runs
+    // that only look at the live world switch it off.
+    bool keepHistory = true;
 };
 
 class Session {
@@ -52,8 +59,8 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // The live session, or nullptr.
-    static Session* Current();
+    // The live session, or nullptr. Inline: every host function call asks.
+    static Session* Current() { return current_; }
 
     // --- The module -----------------------------------------------------
     // Process attach and detach through the module's entry (traced as the
@@ -68,7 +75,7 @@ public:
     // --- Frames -------------------------------------------------------------
     // Each frame advances the clock by frameMilliseconds, starts the world's
     // frame, resumes the registered script until its next scriptWait, and
-    // keeps a copy of the world in History().
+    // keeps a copy of the world in History() (unless keepHistory is off).
     void RunFrames(uint32_t count = 1);
     uint32_t Frame() const;            // frames begun so far
 
@@ -109,13 +116,14 @@ public:
     ModuleHandle Instance() const;     // the handle the entry is given
 
     // --- Trace ------------------------------------------------------------------
+    // The events kept in memory; empty when the options name a sink.
     const std::vector<TraceEvent>& Trace() const;
     std::string TraceText() const;
     void ClearTrace();
     // Appends a game-side event (the scenario runner records its steps so).
     void RecordEvent(std::string name, std::vector<TraceValue> arguments = {},
                      std::vector<TraceValue> results = {});
-    size_t ErrorCount() const;         // TraceKind::Error events so far
+    size_t ErrorCount() const;         // TraceKind::Error events so far, whatever the sink
 
     // A fault (unknown native, wrong argument count, malformed argument,
     // scriptWait off the script, a second session) calls this handler. The
@@ -139,6 +147,7 @@ public:
 private:
     struct State;
     std::unique_ptr<State> state_;
+    static inline Session* current_ = nullptr;
 };
 
 }  // namespace sim

@@ -75,7 +75,7 @@ std::string QuoteText(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string JoinValues(const std::vector<TraceValue>& values) {
+std::string JoinValues(std::span<const TraceValue> values) {
     std::string joined;
     for (size_t i = 0; i < values.size(); ++i) {
         if (i > 0) joined += ", ";
@@ -114,7 +114,25 @@ std::string FormatValue(const TraceValue& value) {
     return "?";
 }
 
-std::string FormatTraceLine(const TraceEvent& event) {
+TraceRecord ViewOf(const TraceEvent& event) {
+    return {event.frame, event.caller, event.kind, event.name, event.hash, event.arguments, event.results};
+}
+
+TraceEvent CopyOf(const TraceRecord& record) {
+    TraceEvent event;
+    event.frame = record.frame;
+    event.caller = record.caller;
+    event.kind = record.kind;
+    event.name = record.name;
+    event.hash = record.hash;
+    event.arguments.assign(record.arguments.begin(), record.arguments.end());
+    event.results.assign(record.results.begin(), record.results.end());
+    return event;
+}
+
+std::string FormatTraceLine(const TraceEvent& event) { return FormatTraceLine(ViewOf(event)); }
+
+std::string FormatTraceLine(const TraceRecord& event) {
     std::string line = std::to_string(event.frame);
     line += ' ';
     line += CallerName(event.caller);

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim {
@@ -59,6 +61,40 @@ struct TraceEvent {
     bool operator==(const TraceEvent&) const = default;
 };
 
+// One event as the session hands it to a sink: views into the session's own
+// storage, valid only during the call. Recording a native call so costs no
+// allocation; a sink that keeps events copies what it needs.
+struct TraceRecord {
+    uint32_t frame = 0;
+    TraceCaller caller = TraceCaller::Game;
+    TraceKind kind = TraceKind::Event;
+    std::string_view name;
+    uint64_t hash = 0;
+    std::span<const TraceValue> arguments;
+    std::span<const TraceValue> results;
+};
+
+TraceRecord ViewOf(const TraceEvent& event);
+TraceEvent CopyOf(const TraceRecord& record);
+
+// Where a session's events go, in the order they happen.
+class TraceSink {
+public:
+    virtual ~TraceSink() = default;
+    virtual void Record(const TraceRecord& record) = 0;
+    // Whether calls of this native are recorded. A sink that looks at a few
+    // natives only spares the session from decoding the values of all the
+    // others for it; the call itself is checked and carried out alike.
+    virtual bool RecordsNative(uint64_t /*hash*/) const { return true; }
+};
+
+// Keeps every event in memory: what tests read back through Session::Trace().
+class MemoryTraceSink final : public TraceSink {
+public:
+    void Record(const TraceRecord& record) override { events.push_back(CopyOf(record)); }
+    std::vector<TraceEvent> events;
+};
+
 // One value in its trace spelling, e.g. "-1", "0x1A2B3C4D", "0.5", "\"STRING\"".
 std::string FormatValue(const TraceValue& value);
 
@@ -67,6 +103,7 @@ std::string FormatValue(const TraceValue& value);
 // e.g. "12 script native SetWindSpeed(-1)" or
 //      "3 script native GetWeatherTransition(&, &, &) = 0x..., 0x..., 0.25".
 std::string FormatTraceLine(const TraceEvent& event);
+std::string FormatTraceLine(const TraceRecord& record);
 
 // Every event, each line ended by '\n'.
 std::string FormatTrace(const std::vector<TraceEvent>& events);

@@ -58,12 +58,20 @@ constexpr NativeDescriptor Natives[] = {
 static_assert(std::size(Natives) == 35, "the module calls 35 natives");
 
 // One decoded argument, with the raw pointer kept for strings and out-parameters.
+// Left uninitialised: a call fills exactly the arguments its native takes.
 struct Argument {
-    int32_t number = 0;
-    float real = 0.0f;
-    std::string text;
-    void* pointer = nullptr;
+    int32_t number;
+    float real;
+    const char* text;        // the module's own string, read during the call only
+    void* pointer;
 };
+
+void PutValue(TraceValue& value, ValueKind kind, int32_t number = 0, float real = 0.0f) {
+    value.kind = kind;
+    value.number = number;
+    value.real = real;
+    value.text.clear();
+}
 
 void PutLow32(uint64_t& slot, uint32_t bits) {
     slot = (slot & 0xFFFFFFFF00000000ull) | bits;
@@ -75,13 +83,34 @@ void CopyColour(int32_t (&destination)[4], const Argument* source) {
     for (int i = 0; i < 4; ++i) destination[i] = source[i].number;
 }
 
+// The natives by hash in an open-addressed table: every call looks one up.
+class NativeIndex {
+public:
+    NativeIndex() {
+        for (const NativeDescriptor& native : Natives) {
+            size_t slot = Slot(native.hash);
+            while (slots_[slot] != nullptr) slot = (slot + 1) % Size;
+            slots_[slot] = &native;
+        }
+    }
+    const NativeDescriptor* Find(uint64_t hash) const {
+        for (size_t slot = Slot(hash);; slot = (slot + 1) % Size) {
+            const NativeDescriptor* native = slots_[slot];
+            if (native == nullptr || native->hash == hash) return native;
+        }
+    }
+
+private:
+    static constexpr size_t Size = 128;  // over three times the natives: short probes, always a free slot
+    static size_t Slot(uint64_t hash) { return static_cast<size_t>((hash ^ (hash >> 29)) % Size); }
+    const NativeDescriptor* slots_[Size] = {};
+};
+
 }  // namespace
 
 const NativeDescriptor* FindNative(uint64_t hash) {
-    for (const NativeDescriptor& native : Natives) {
-        if (native.hash == hash) return &native;
-    }
-    return nullptr;
+    static const NativeIndex index;
+    return index.Find(hash);
 }
 
 const NativeDescriptor* NativeTable(size_t* count) {
@@ -152,15 +181,15 @@ void World::LeaveVehicle() {
     inVehicle = false;
 }
 
-int32_t World::TimecycleModifierIndex(const std::string& name) {
+int32_t World::TimecycleModifierIndex(std::string_view name) {
     for (size_t i = 0; i < timecycleModifierNames.size(); ++i) {
         if (timecycleModifierNames[i] == name) return static_cast<int32_t>(i);
     }
-    timecycleModifierNames.push_back(name);
+    timecycleModifierNames.emplace_back(name);
     return static_cast<int32_t>(timecycleModifierNames.size() - 1);
 }
 
-void World::SetTimecycleModifier(const std::string& name) {
+void World::SetTimecycleModifier(std::string_view name) {
     timecycleModifier = name;
     timecycleIndex = name.empty() ? -1 : TimecycleModifierIndex(name);
     timecycleTransitionTarget.clear();
@@ -192,9 +221,11 @@ void World::BeginFrame(uint32_t elapsedMs) {
     }
 }
 
-NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint64_t* arguments, uint64_t* slots,
-                        std::string& fault) {
-    NativeOutcome outcome;
+void RunNative(World& world, const NativeDescriptor& native, const uint64_t* arguments, uint64_t* slots,
+               NativeOutcome& outcome, std::string& fault) {
+    outcome.argumentCount = 0;
+    outcome.resultCount = 0;
+    outcome.error = nullptr;
     Argument decoded[MaxNativeArguments];
     for (size_t i = 0; i < native.argumentCount; ++i) {
         const uint64_t raw = arguments[i];
@@ -205,46 +236,51 @@ NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint
             std::snprintf(message, sizeof message, "%s argument %zu: high half not zero (0x%016llX)", native.name,
                           i + 1, static_cast<unsigned long long>(raw));
             fault = message;
-            return outcome;
+            return;
         }
         if (isPointer && raw == 0) {
             std::snprintf(message, sizeof message, "%s argument %zu: null pointer", native.name, i + 1);
             fault = message;
-            return outcome;
+            return;
         }
         Argument& argument = decoded[i];
         switch (kind) {
         case A::Int:
-            argument.number = static_cast<int32_t>(static_cast<uint32_t>(raw));
-            outcome.arguments.push_back(TraceValue::Int(argument.number));
-            break;
-        case A::Hash:
-            argument.number = static_cast<int32_t>(static_cast<uint32_t>(raw));
-            outcome.arguments.push_back(TraceValue::Hex(static_cast<uint32_t>(raw)));
-            break;
-        case A::Float:
-            argument.real = std::bit_cast<float>(static_cast<uint32_t>(raw));
-            outcome.arguments.push_back(TraceValue::Float(argument.real));
-            break;
-        case A::Text:
-            argument.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(raw));
-            outcome.arguments.push_back(TraceValue::Text(argument.text));
-            break;
+        case A::Hash: argument.number = static_cast<int32_t>(static_cast<uint32_t>(raw)); break;
+        case A::Float: argument.real = std::bit_cast<float>(static_cast<uint32_t>(raw)); break;
+        case A::Text: argument.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(raw)); break;
         case A::OutHash:
-        case A::OutFloat:
-            argument.pointer = reinterpret_cast<void*>(static_cast<uintptr_t>(raw));
-            outcome.arguments.push_back(TraceValue::Out());
-            break;
+        case A::OutFloat: argument.pointer = reinterpret_cast<void*>(static_cast<uintptr_t>(raw)); break;
+        }
+    }
+    if (outcome.record) {
+        for (size_t i = 0; i < native.argumentCount; ++i) {
+            const Argument& argument = decoded[i];
+            TraceValue& shown = outcome.arguments[outcome.argumentCount++];
+            switch (native.arguments[i]) {
+            case A::Int: PutValue(shown, ValueKind::Int, argument.number); break;
+            case A::Hash: PutValue(shown, ValueKind::Hex, argument.number); break;
+            case A::Float: PutValue(shown, ValueKind::Float, 0, argument.real); break;
+            case A::Text:
+                PutValue(shown, ValueKind::Text);
+                shown.text.assign(argument.text);
+                break;
+            case A::OutHash:
+            case A::OutFloat: PutValue(shown, ValueKind::Out); break;
+            }
         }
     }
 
+    const auto result = [&](ValueKind kind, int32_t number, float real) {
+        if (outcome.record) PutValue(outcome.results[outcome.resultCount++], kind, number, real);
+    };
     const auto intResult = [&](int32_t value) {
         PutLow32(slots[0], static_cast<uint32_t>(value));
-        outcome.results.push_back(TraceValue::Int(value));
+        result(ValueKind::Int, value, 0.0f);
     };
     const auto floatResult = [&](float value) {
         PutFloat(slots[0], value);
-        outcome.results.push_back(TraceValue::Float(value));
+        result(ValueKind::Float, 0, value);
     };
     const Argument* a = decoded;
 
@@ -252,15 +288,16 @@ NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint
     case h::WeatherNameHash: {
         const uint32_t hash = GameHash(a[0].text);
         PutLow32(slots[0], hash);
-        outcome.results.push_back(TraceValue::Hex(hash));
+        result(ValueKind::Hex, static_cast<int32_t>(hash), 0.0f);
         break;
     }
     case h::GetWeatherTransition:
         std::memcpy(a[0].pointer, &world.transitionFrom, sizeof(uint32_t));
         std::memcpy(a[1].pointer, &world.transitionTo, sizeof(uint32_t));
         std::memcpy(a[2].pointer, &world.transitionFraction, sizeof(float));
-        outcome.results = {TraceValue::Hex(world.transitionFrom), TraceValue::Hex(world.transitionTo),
-                           TraceValue::Float(world.transitionFraction)};
+        result(ValueKind::Hex, static_cast<int32_t>(world.transitionFrom), 0.0f);
+        result(ValueKind::Hex, static_cast<int32_t>(world.transitionTo), 0.0f);
+        result(ValueKind::Float, 0, world.transitionFraction);
         break;
     case h::SetWeatherTransition:
         world.transitionFrom = static_cast<uint32_t>(a[0].number);
@@ -311,8 +348,9 @@ NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint
         PutFloat(slots[0], position.x);
         PutFloat(slots[1], position.y);
         PutFloat(slots[2], position.z);
-        outcome.results = {TraceValue::Float(position.x), TraceValue::Float(position.y),
-                           TraceValue::Float(position.z)};
+        result(ValueKind::Float, 0, position.x);
+        result(ValueKind::Float, 0, position.y);
+        result(ValueKind::Float, 0, position.z);
         break;
     }
     case h::IsEntityTagRegistered: {
@@ -374,7 +412,6 @@ NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint
         break;
     default: fault = std::string("no dispatch for ") + native.name; break;
     }
-    return outcome;
 }
 
 }  // namespace sim

@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -136,7 +138,7 @@ struct World {
 
     // Entity tags: a registry of names with their type (2 boolean, 3
     // integer), and the values per (entity, name). An unset value reads 0.
-    std::map<std::string, int32_t> tagTypes;
+    std::map<std::string, int32_t, std::less<>> tagTypes;
     std::map<std::pair<int32_t, std::string>, int32_t> tagValues;
 
     // On-screen text drawn in the current frame (cleared when a frame begins),
@@ -155,9 +157,9 @@ struct World {
     void EnterVehicle();
     void LeaveVehicle();                 // steps out where the vehicle stands
     // Index of a timecycle modifier name, registering it when new.
-    int32_t TimecycleModifierIndex(const std::string& name);
+    int32_t TimecycleModifierIndex(std::string_view name);
     // Sets or clears (empty name) the game's own modifier, ending any timed transition.
-    void SetTimecycleModifier(const std::string& name);
+    void SetTimecycleModifier(std::string_view name);
     void RegisterTag(const std::string& name, int32_t type);
     void SetTag(int32_t entity, const std::string& name, int32_t value);
     int32_t Tag(int32_t entity, const std::string& name) const;
@@ -167,11 +169,19 @@ struct World {
     void BeginFrame(uint32_t elapsedMs);
 };
 
-// The outcome of decoding and running one native call.
+// The outcome of decoding and running one native call. The session keeps
+// one and hands it to every call: its texts keep their storage, so a call
+// allocates nothing once the longest text has been seen.
 struct NativeOutcome {
-    std::vector<TraceValue> arguments;   // decoded, in push order
-    std::vector<TraceValue> results;     // what was written back
-    std::string error;                   // a non-fatal anomaly, empty when none
+    TraceValue arguments[MaxNativeArguments];   // decoded, in push order
+    size_t argumentCount = 0;
+    TraceValue results[3];                      // what was written back
+    size_t resultCount = 0;
+    const char* error = nullptr;                // a non-fatal anomaly, nullptr when none
+    bool record = true;                         // set by the caller: false leaves both lists empty
+
+    std::span<const TraceValue> Arguments() const { return {arguments, argumentCount}; }
+    std::span<const TraceValue> Results() const { return {results, resultCount}; }
 };
 
 // Runs one call on the world: checks each argument's encoding, reads strings
@@ -180,7 +190,7 @@ struct NativeOutcome {
 // has already checked the hash and the argument count. A malformed argument
 // (non-zero high half, null pointer) is a fault: `fault` receives a message
 // and the call does nothing.
-NativeOutcome RunNative(World& world, const NativeDescriptor& native, const uint64_t* arguments,
-                        uint64_t* slots, std::string& fault);
+void RunNative(World& world, const NativeDescriptor& native, const uint64_t* arguments, uint64_t* slots,
+               NativeOutcome& outcome, std::string& fault);
 
 }  // namespace sim

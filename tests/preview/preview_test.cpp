@@ -63,8 +63,8 @@ std::vector<std::string> SplitCsv(const std::string& line) {
 const preview::PreviewRun& DefaultClimb() {
     static const preview::PreviewRun run = [] {
         preview::PreloadConfiguration(ShippedIni);
-        const preview::Flight flight = preview::BuildClimb(2, 10.0f, 3300.0f, false, 3.0f);
-        return preview::RunFlight(ShippedIni, flight);
+        const auto flight = preview::BuildClimb(2, 10.0f, 3300.0f, false, 3.0f);
+        return preview::RunFlight(ShippedIni, *flight);
     }();
     return run;
 }
@@ -121,10 +121,11 @@ TEST(PreviewFlight, CsvRowsAgreeWithTheNativeTrace) {
     const std::vector<std::string> lines = SplitLines(csv.str());
     ASSERT_EQ(lines.size(), run.timeline.frames.size() + 1);
     const std::vector<std::string> header = SplitCsv(lines[0]);
-    ASSERT_EQ(header.size(), 14u);
+    ASSERT_EQ(header.size(), 19u);
     EXPECT_EQ(header[3], "weather_from");
     EXPECT_EQ(header[10], "strength");
     EXPECT_EQ(header[13], "flashes");
+    EXPECT_EQ(header[18], "config_file");
 
     // The last strength and opacity the module pushed in a frame, and its
     // flashes, must be what the timeline row says for that frame.
@@ -139,7 +140,7 @@ TEST(PreviewFlight, CsvRowsAgreeWithTheNativeTrace) {
     size_t checked = 0;
     for (size_t row = 1; row < lines.size(); ++row) {
         const std::vector<std::string> cells = SplitCsv(lines[row]);
-        ASSERT_EQ(cells.size(), 14u) << lines[row];
+        ASSERT_EQ(cells.size(), 19u) << lines[row];
         const int frame = std::stoi(cells[0]);
         const uint32_t traceFrame = static_cast<uint32_t>(frame + 1);  // the session counts frames from 1
         if (strength.count(traceFrame)) {
@@ -201,19 +202,22 @@ TEST(PreviewFlightFile, ReplaysKeyFramesHotkeysAndTags) {
                                        "0,0,THUNDER,0,,\n"
                                        "10,1000,,1,debug,fileindex=3\n"
                                        "20,500,,,reload;onoff,reload=1\n");
-    const preview::Flight flight = preview::ReadFlightFile(path, 2, false, 3.0f);
-    ASSERT_EQ(flight.frames.size(), 21u);
-    EXPECT_FLOAT_EQ(flight.frames[5].altitude, 500.0f);
-    EXPECT_FLOAT_EQ(flight.frames[15].altitude, 750.0f);
-    EXPECT_EQ(flight.frames[0].weather, 9);
-    EXPECT_EQ(flight.frames[10].vehicle, 1);
-    EXPECT_EQ(flight.frames[10].keys, std::vector<std::string>{"debug"});
-    ASSERT_EQ(flight.frames[20].tags.size(), 1u);
-    EXPECT_EQ(flight.frames[20].tags[0].first, "\"reload\"");
-    EXPECT_EQ(flight.frames[10].tags[0].first, "fileindex");
+    const auto flight = preview::ReadFlightFile(path, 2, false, 3.0f);
+    const std::vector<preview::FlightFrame> frames = preview::AllFrames(*flight);
+    ASSERT_EQ(frames.size(), 21u);
+    EXPECT_FLOAT_EQ(frames[5].altitude, 500.0f);
+    EXPECT_FLOAT_EQ(frames[15].altitude, 750.0f);
+    EXPECT_EQ(frames[0].weather, 9);
+    EXPECT_EQ(frames[1].weather, -1);
+    EXPECT_EQ(frames[10].vehicle, 1);
+    EXPECT_EQ(frames[10].keys, std::vector<std::string>{"debug"});
+    EXPECT_TRUE(frames[11].keys.empty());
+    ASSERT_EQ(frames[20].tags.size(), 1u);
+    EXPECT_EQ(frames[20].tags[0].first, "\"reload\"");
+    EXPECT_EQ(frames[10].tags[0].first, "fileindex");
 
     // The replay reaches the module: fileindex and the reload tag are taken up.
-    const preview::PreviewRun run = preview::RunFlight(ShippedIni, flight);
+    const preview::PreviewRun run = preview::RunFlight(ShippedIni, *flight);
     bool sawReloadTagCleared = false;
     for (const auto& event : run.trace) {
         if (event.hash == natives::hash::SetBooleanEntityTag) sawReloadTagCleared = true;
@@ -224,7 +228,7 @@ TEST(PreviewFlightFile, ReplaysKeyFramesHotkeysAndTags) {
 TEST(PreviewFlightFile, MalformedLinesNameTheLineAndTheReason) {
     TempDir dir;
     const struct {
-        const char* content;
+        std::string content;
         const char* expected;
     } cases[] = {
         {"0,0\n5,abc\n", ":2: altitude \"abc\""},
@@ -236,6 +240,8 @@ TEST(PreviewFlightFile, MalformedLinesNameTheLineAndTheReason) {
         {"0,0,,,,teleport=1\n", ":1: tag \"teleport\""},
         {"0\n", ":1: a line needs at least a frame and an altitude"},
         {"# nothing\n", "holds no frame"},
+        {"0,0\n" + std::string(70000, 'x') + "\n", ":2: the line is longer than 65536 characters"},
+        {"0,0\n21600000,5\n", ":2: the flight is too long"},
     };
     for (const auto& c : cases) {
         const std::string path = dir.Write("bad.csv", c.content);
@@ -288,10 +294,10 @@ TEST(PreviewRunCommand, WritesChartTimelineAndTrace) {
     request.speed = 25.0f;
     request.trace = true;
     ASSERT_EQ(preview::RunPreviewCommand(request, out, err), 0) << err.str();
-    for (const char* name : {"chart.svg", "timeline.csv", "trace.jsonl"}) {
+    for (const char* name : {"chart.svg", "timeline.csv", "trace.jsonl", "report.html"}) {
         EXPECT_GT(fs::file_size(fs::path(request.outputDirectory) / name), 100u) << name;
     }
-    EXPECT_NE(out.str().find("spacezone: altitude"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("space zone [spacezone, SpaceZoneStart and up]: altitude"), std::string::npos) << out.str();
     EXPECT_NE(err.str().find("chart:"), std::string::npos) << "where the chart went is a message";
     for (const auto& entry : fs::directory_iterator(request.outputDirectory)) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << "left a temporary file: " << entry.path();

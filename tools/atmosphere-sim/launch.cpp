@@ -43,6 +43,7 @@ int CheckAndPreview(const std::string& configPath, std::ostream& out, std::ostre
     preview::RunRequest request;
     request.configPath = configPath;
     request.outputDirectory = (file.parent_path() / "preview").string();
+    request.progress = preview::StandardErrorIsTerminal();
     const int previewed = preview::RunPreviewCommand(request, out, err);
     out << std::flush;
     if (previewed != 0) return previewed;

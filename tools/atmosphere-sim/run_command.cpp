@@ -13,7 +13,8 @@ void AddRunCommand(CLI::App& app, int& exitCode) {
     auto request = std::make_shared<preview::RunRequest>();
     CLI::App* command = app.add_subcommand("run", "Fly the module through the simulated game and chart what it does");
     command->add_option("CONFIG", request->configPath, "Configuration file")->capture_default_str();
-    command->add_option("-o,--output", request->outputDirectory, "Folder for chart.svg, timeline.csv and trace.jsonl")
+    command->add_option("-o,--output", request->outputDirectory,
+                        "Folder for chart.svg, timeline.csv, report.html and trace.jsonl")
         ->capture_default_str();
     command->add_option("-w,--weather", request->weather, "The game's weather: one of the 15 upper-case names")
         ->capture_default_str();
@@ -24,5 +25,8 @@ void AddRunCommand(CLI::App& app, int& exitCode) {
     command->add_option("-f,--flight", request->flightFile,
                         "Flight file (CSV: frame, altitude[, weather, vehicle, keys, tags]) instead of the climb");
     command->add_flag("--trace", request->trace, "Also write trace.jsonl, every native call with its arguments");
-    command->callback([request, &exitCode] { exitCode = preview::RunPreviewCommand(*request, std::cout, std::cerr); });
+    command->callback([request, &exitCode] {
+        request->progress = preview::StandardErrorIsTerminal();
+        exitCode = preview::RunPreviewCommand(*request, std::cout, std::cerr);
+    });
 }

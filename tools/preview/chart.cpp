@@ -1,21 +1,38 @@
-// SVG rendering of a flight timeline. Four panels share the frame axis:
-// altitude over the zone bands, the 0..1 blends, the wind, and a lane of
-// event markers. Plain text output, no dependencies.
+// SVG rendering of a flight. Four panels share the frame axis: altitude over
+// the zone bands, the 0..1 blends, the wind, and a lane of event markers.
+// Every frame lands in a pixel column; each curve keeps per column its first,
+// last, lowest and highest value and is drawn through all four, which is the
+// curve itself where a column holds one frame and its envelope where it holds
+// many. Plain text output, no dependencies.
 #include "tools/preview/chart.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <vector>
 
+#include "atmosphere/zone_names.h"
+
 namespace preview {
 namespace {
 
-constexpr double ChartWidth = 1400;
-constexpr double PlotLeft = 80;
-constexpr double PlotRight = 1180;   // the legend sits to the right
-constexpr double TitleHeight = 50;
+// Sizes of the two charts; the full one has its legend to the right.
+struct Layout {
+    double width, plotLeft, plotRight;
+    double titleHeight, altitudeHeight, blendsHeight, windHeight, gap, laneHeight;
+    double titleFont;
+    bool legend;
+};
+constexpr Layout FullLayout{1400, 80, 1180, 50, 300, 170, 140, 45, 18, 16, true};
+constexpr Layout SmallLayout{480, 60, 470, 30, 150, 70, 0, 26, 12, 13, false};
+const Layout& LayoutOf(ChartSize size) { return size == ChartSize::Full ? FullLayout : SmallLayout; }
+
+// Markers closer than this, in pixels, merge into one with a count.
+constexpr double MarkerWidth = 8;
+// Distinct details a merged marker lists in its tooltip.
+constexpr size_t ClusterDetails = 4;
 
 struct Panel {
     double top;
@@ -29,16 +46,9 @@ struct Panel {
     }
 };
 
-struct ZoneStyle {
-    const char* name;
-    const char* fill;
-};
-
-constexpr ZoneStyle ZoneStyles[7] = {
-    {"normal zone", "#e8f4e8"},        {"cloud-start band", "#dfe9f5"}, {"cloud zone", "#c9d9ee"},
-    {"above-clouds-start band", "#e9e2f4"}, {"above-clouds zone", "#d8ccef"},
-    {"space-start band", "#f1dede"},   {"space zone", "#e2c4c4"},
-};
+// Fills by rung; the names come from ZoneNames.
+constexpr const char* ZoneFills[ZoneCount] = {"#e8f4e8", "#dfe9f5", "#c9d9ee", "#e9e2f4",
+                                               "#d8ccef", "#f1dede", "#e2c4c4"};
 
 struct SeriesStyle {
     const char* label;
@@ -72,31 +82,45 @@ constexpr EventStyle EventStyles[] = {
     {EventKind::Lightning, 3, "#d4a000", "lightning flash"},
     {EventKind::Hotkey, 4, "#333333", "hotkey"},
     {EventKind::EntityTag, 4, "#9b59b6", "entity tag command"},
+    {EventKind::WeatherChanged, 4, "#16a085", "game's weather changed"},
+    {EventKind::RowChanged, 1, "#7f8c8d", "weather row taken up"},
 };
+
+const EventStyle& StyleOf(EventKind kind) {
+    for (const EventStyle& style : EventStyles) {
+        if (style.kind == kind) return style;
+    }
+    return EventStyles[0];
+}
 
 constexpr const char* LaneNames[] = {"modifier", "weather", "hand-back", "lightning", "input"};
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default:
-            // Control bytes are not allowed in XML 1.0 text.
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') out += '?';
-            else out += c;
-        }
+std::string Escape(const std::string& text) { return EscapeMarkup(text); }
+
+// A coordinate to a tenth of a pixel, as printf's "%.1f" writes it but by
+// integer arithmetic: a run writes 16 charts of tens of thousands of
+// coordinates, and formatting them as reals took a third of a short run.
+void AppendNumber(std::string& out, double value) {
+    if (!std::isfinite(value) || std::fabs(value) >= 1e15) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.1f", value);
+        out += buffer;
+        return;
     }
-    return out;
+    const long long tenths = std::llround(value * 10);
+    if (tenths < 0) out += '-';
+    const unsigned long long magnitude = static_cast<unsigned long long>(tenths < 0 ? -tenths : tenths);
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10);
+    out.append(buffer, result.ptr);
+    out += '.';
+    out += static_cast<char>('0' + magnitude % 10);
 }
 
 std::string Number(double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.1f", value);
-    return buffer;
+    std::string text;
+    AppendNumber(text, value);
+    return text;
 }
 
 std::string Tick(double value) {
@@ -118,7 +142,7 @@ double NiceStep(double span, int count) {
 
 class Svg {
 public:
-    explicit Svg(double height) : height_(height) {}
+    Svg(double width, double height) : width_(width), height_(height) {}
 
     void Raw(const std::string& text) { body_ += text; }
 
@@ -140,7 +164,7 @@ public:
     std::string Finish() const {
         return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-               Number(ChartWidth) + "\" height=\"" + Number(height_) + "\" viewBox=\"0 0 " + Number(ChartWidth) +
+               Number(width_) + "\" height=\"" + Number(height_) + "\" viewBox=\"0 0 " + Number(width_) +
                " " + Number(height_) +
                "\" font-family=\"sans-serif\" font-size=\"12\">\n"
                "<rect x=\"0\" y=\"0\" width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n" +
@@ -148,146 +172,60 @@ public:
     }
 
 private:
+    double width_;
     double height_;
     std::string body_;
 };
 
-// Maps a frame position to x over the whole plot width.
-struct FrameAxis {
-    int first;
-    int last;
-    double X(double frame) const {
-        const double span = std::max(1, last - first);
-        return PlotLeft + (frame - first) / span * (PlotRight - PlotLeft);
-    }
+// One curve: its style, the panel it is drawn in, and how a sample gives its value.
+struct SeriesDefinition {
+    const SeriesStyle* style;
+    const char* id;
+    int panel;                                 // 0 altitude, 1 blends, 2 wind
+    float (*value)(const FrameSample&);
+    bool (*present)(const FrameSample&);
 };
 
-// A polyline of one series; frames where `present` is false break the line.
-template <typename Value, typename Present>
-void DrawSeries(Svg& svg, const Timeline& timeline, const FrameAxis& axis, const Panel& panel,
-                const SeriesStyle& style, Value value, Present present, const char* seriesId) {
-    std::string path;
-    bool drawing = false;
-    for (const FrameSample& sample : timeline.frames) {
-        const double v = value(sample);
-        if (!present(sample) || !std::isfinite(v)) {
-            drawing = false;
-            continue;
-        }
-        path += drawing ? " L" : " M";
-        path += Number(axis.X(sample.frame)) + " " + Number(panel.Y(v));
-        drawing = true;
-    }
-    std::string attributes = "fill=\"none\" stroke=\"" + std::string(style.colour) + "\" stroke-width=\"1.6\"";
-    if (*style.dash) attributes += " stroke-dasharray=\"" + std::string(style.dash) + "\"";
-    svg.Raw("<path id=\"" + std::string(seriesId) + "\" class=\"series\" data-label=\"" + Escape(style.label) +
-            "\" d=\"" + (path.empty() ? std::string("M0 0") : path.substr(1)) + "\" " + attributes + "/>\n");
-}
+bool Always(const FrameSample&) { return true; }
 
-void DrawAxes(Svg& svg, const Panel& panel, const std::string& title, const std::string& unit, bool fractionAxis) {
-    svg.Rect(PlotLeft, panel.top, PlotRight - PlotLeft, panel.height, "fill=\"none\" stroke=\"#999999\"");
-    const double step = fractionAxis ? 0.25 : NiceStep(panel.maximum - panel.minimum, 5);
+const SeriesDefinition Series[ChartBuilder::SeriesCount] = {
+    {&AltitudeStyle, "altitude", 0, [](const FrameSample& s) { return s.altitude; }, Always},
+    {&StrengthStyle, "strength", 1, [](const FrameSample& s) { return s.strength; },
+     [](const FrameSample& s) { return !s.modifier.empty(); }},
+    {&OpacityStyle, "opacity", 1, [](const FrameSample& s) { return s.cloudOpacity; },
+     [](const FrameSample& s) { return !s.cloudSet.empty(); }},
+    {&FractionStyle, "transition", 1, [](const FrameSample& s) { return s.weatherFraction; }, Always},
+    {&EffectStyle, "effect-level", 1, [](const FrameSample& s) { return s.effectLevel; },
+     [](const FrameSample& s) { return s.effectLevel >= 0; }},
+    {&WindStyle, "wind", 2, [](const FrameSample& s) { return s.wind; }, Always},
+    {&GameWindStyle, "game-wind", 2, [](const FrameSample& s) { return s.gameWind; }, Always},
+};
+
+void DrawAxes(Svg& svg, const Layout& layout, const Panel& panel, const std::string& title, const std::string& unit,
+              bool fractionAxis) {
+    svg.Rect(layout.plotLeft, panel.top, layout.plotRight - layout.plotLeft, panel.height,
+             "fill=\"none\" stroke=\"#999999\"");
+    const double step = fractionAxis ? (panel.height < 100 ? 0.5 : 0.25) : NiceStep(panel.maximum - panel.minimum, 5);
     for (double v = std::ceil(panel.minimum / step) * step; v <= panel.maximum + step * 1e-6; v += step) {
         const double y = panel.Y(v);
-        svg.Line(PlotLeft - 4, y, PlotRight, y, "stroke=\"#dddddd\"");
-        svg.Text(PlotLeft - 6, y + 4, Tick(v), "text-anchor=\"end\" fill=\"#444444\"");
+        svg.Line(layout.plotLeft - 4, y, layout.plotRight, y, "stroke=\"#dddddd\"");
+        svg.Text(layout.plotLeft - 6, y + 4, Tick(v), "text-anchor=\"end\" fill=\"#444444\"");
     }
-    svg.Text(PlotLeft, panel.top - 6, title, "font-weight=\"bold\"");
-    svg.Text(18, panel.top + panel.height / 2, unit,
-             ("text-anchor=\"middle\" transform=\"rotate(-90 18 " + Number(panel.top + panel.height / 2) + ")\"").c_str());
-}
-
-void DrawFrameTicks(Svg& svg, const FrameAxis& axis, double top, double bottom) {
-    const double step = NiceStep(axis.last - axis.first, 10);
-    for (double f = std::ceil(axis.first / step) * step; f <= axis.last; f += step) {
-        const double x = axis.X(f);
-        svg.Line(x, top, x, bottom, "stroke=\"#eeeeee\"");
-        svg.Text(x, bottom + 16, Tick(f), "text-anchor=\"middle\" fill=\"#444444\"");
-    }
-    svg.Text((PlotLeft + PlotRight) / 2, bottom + 36, "frame", "text-anchor=\"middle\"");
-}
-
-// Shades the seven zones of the row in use, one run of frames per set of thresholds.
-void DrawZoneBands(Svg& svg, const Timeline& timeline, const FrameAxis& axis, const Panel& panel) {
-    size_t runStart = 0;
-    bool labelled[7] = {};
-    const auto& frames = timeline.frames;
-    for (size_t i = 1; i <= frames.size(); ++i) {
-        if (i < frames.size() && frames[i].thresholds == frames[runStart].thresholds) continue;
-        const ZoneThresholds& t = frames[runStart].thresholds;
-        const double x0 = axis.X(frames[runStart].frame);
-        const double x1 = i < frames.size() ? axis.X(frames[i].frame) : PlotRight;
-        double lower = panel.minimum;
-        for (int zone = 0; zone < 7; ++zone) {
-            // A zone runs from the previous threshold to its own; an
-            // out-of-order threshold leaves a zone with no height, which
-            // is what the module makes of it: unreachable.
-            const double upper = zone < 6 ? std::max<double>(lower, t[zone]) : panel.maximum;
-            const double yTop = panel.Y(std::min(upper, panel.maximum));
-            const double yBottom = panel.Y(std::max(lower, panel.minimum));
-            svg.Rect(x0, yTop, x1 - x0, yBottom - yTop,
-                     std::string("class=\"zone-band\" data-zone=\"") + ZoneStyles[zone].name + "\" fill=\"" +
-                         ZoneStyles[zone].fill + "\"");
-            if (!labelled[zone] && yBottom - yTop >= 12) {
-                svg.Text(x0 + 6, yBottom - 4, ZoneStyles[zone].name, "fill=\"#555555\" font-size=\"11\"");
-                labelled[zone] = true;
-            }
-            lower = upper;
-        }
-        runStart = i;
+    svg.Text(layout.plotLeft, panel.top - 6, title, "font-weight=\"bold\"");
+    if (layout.legend) {
+        svg.Text(18, panel.top + panel.height / 2, unit,
+                 ("text-anchor=\"middle\" transform=\"rotate(-90 18 " + Number(panel.top + panel.height / 2) + ")\"")
+                     .c_str());
     }
 }
 
-// Greys out the frames in which the module was switched off.
-void DrawDisabledRuns(Svg& svg, const Timeline& timeline, const FrameAxis& axis, double top, double bottom) {
-    const auto& frames = timeline.frames;
-    for (size_t i = 0; i < frames.size();) {
-        if (frames[i].enabled) {
-            ++i;
-            continue;
-        }
-        size_t end = i;
-        while (end < frames.size() && !frames[end].enabled) ++end;
-        const double x0 = axis.X(frames[i].frame);
-        const double x1 = end < frames.size() ? axis.X(frames[end].frame) : PlotRight;
-        svg.Rect(x0, top, std::max(1.0, x1 - x0), bottom - top,
-                 "class=\"module-off\" fill=\"#808080\" fill-opacity=\"0.25\"");
-        svg.Text(x0 + 3, top + 12, "module off", "fill=\"#333333\" font-size=\"11\"");
-        i = end;
-    }
-}
-
-void DrawEvents(Svg& svg, const Timeline& timeline, const FrameAxis& axis, double top, double laneHeight) {
-    const int lanes = static_cast<int>(std::size(LaneNames));
-    svg.Rect(PlotLeft, top, PlotRight - PlotLeft, laneHeight * lanes, "fill=\"none\" stroke=\"#999999\"");
-    for (int lane = 0; lane < lanes; ++lane) {
-        svg.Text(PlotLeft - 6, top + laneHeight * (lane + 0.5) + 4, LaneNames[lane],
-                 "text-anchor=\"end\" fill=\"#444444\"");
-    }
-    svg.Text(PlotLeft, top - 6, "Arrival actions and events", "font-weight=\"bold\"");
-    for (const FrameSample& sample : timeline.frames) {
-        for (const FlightEvent& event : sample.events) {
-            for (const EventStyle& style : EventStyles) {
-                if (style.kind != event.kind) continue;
-                const double x = axis.X(sample.frame);
-                const double y = top + laneHeight * (style.lane + 0.5);
-                std::string title = std::string(style.label) + " at frame " + std::to_string(sample.frame);
-                if (!event.detail.empty()) title += ": " + event.detail;
-                svg.Raw("<circle class=\"event\" data-kind=\"" + std::string(EventKindName(event.kind)) + "\" cx=\"" +
-                        Number(x) + "\" cy=\"" + Number(y) + "\" r=\"4\" fill=\"" + style.colour +
-                        "\" fill-opacity=\"0.8\"><title>" + Escape(title) + "</title></circle>\n");
-            }
-        }
-    }
-}
-
-void DrawLegend(Svg& svg, double top) {
+void DrawLegend(Svg& svg, const Layout& layout, double top) {
     double y = top;
-    const double x = PlotRight + 20;
+    const double x = layout.plotRight + 20;
     svg.Text(x, y, "Legend", "font-weight=\"bold\"");
     y += 18;
-    for (const SeriesStyle* style : {&AltitudeStyle, &StrengthStyle, &OpacityStyle, &FractionStyle, &EffectStyle,
-                                     &WindStyle, &GameWindStyle}) {
+    for (const SeriesDefinition& series : Series) {
+        const SeriesStyle* style = series.style;
         std::string attributes = "stroke=\"" + std::string(style->colour) + "\" stroke-width=\"2\"";
         if (*style->dash) attributes += " stroke-dasharray=\"" + std::string(style->dash) + "\"";
         svg.Line(x, y - 4, x + 24, y - 4, attributes.c_str());
@@ -301,77 +239,287 @@ void DrawLegend(Svg& svg, double top) {
         svg.Text(x + 30, y, style.label);
         y += 18;
     }
-    y += 8;
-    for (const ZoneStyle& zone : ZoneStyles) {
-        svg.Rect(x, y - 11, 24, 12, std::string("fill=\"") + zone.fill + "\" stroke=\"#bbbbbb\"");
-        svg.Text(x + 30, y, zone.name);
+    svg.Raw("<circle cx=\"" + Number(x + 12) + "\" cy=\"" + Number(y - 4) +
+            "\" r=\"7\" fill=\"#888888\"/>\n<text x=\"" + Number(x + 12) + "\" y=\"" + Number(y - 1) +
+            "\" text-anchor=\"middle\" font-size=\"9\" fill=\"#ffffff\">5</text>\n");
+    svg.Text(x + 30, y, "5 markers in one place");
+    y += 26;
+    for (int zone = 0; zone < ZoneCount; ++zone) {
+        svg.Rect(x, y - 11, 24, 12, std::string("fill=\"") + ZoneFills[zone] + "\" stroke=\"#bbbbbb\"");
+        svg.Text(x + 30, y, ZoneNames[zone].name);
         y += 18;
     }
 }
 
 }  // namespace
 
-std::string RenderChart(const Timeline& timeline) {
-    const Panel altitude{TitleHeight + 30, 300, 0, 1};
-    const Panel blends{altitude.top + altitude.height + 45, 170, 0, 1};
-    const Panel wind{blends.top + blends.height + 45, 140, 0, 1};
-    const double eventsTop = wind.top + wind.height + 45;
-    const double laneHeight = 18;
-    const double bottom = eventsTop + laneHeight * std::size(LaneNames);
-    Svg svg(bottom + 60);
+ChartBuilder::ChartBuilder(RunInfo info, ChartSize size) : info_(std::move(info)), size_(size) {
+    const Layout& layout = LayoutOf(size);
+    const size_t columns = static_cast<size_t>(layout.plotRight - layout.plotLeft);
+    bins_ = std::max<size_t>(1, std::min(columns, info_.frameCount));
+    columns_.resize(bins_);
+    disabled_.assign(bins_, false);
+}
 
-    FrameAxis axis{0, 1};
-    if (!timeline.frames.empty()) axis = {timeline.frames.front().frame, timeline.frames.back().frame};
+size_t ChartBuilder::BinOf(int frame) const {
+    if (frame <= 0 || info_.frameCount == 0) return 0;
+    const size_t bin = static_cast<size_t>(frame) * bins_ / info_.frameCount;
+    return std::min(bin, bins_ - 1);
+}
 
-    // Altitude range: the flight and every threshold in use, so that each zone shows.
-    double high = 1, low = 0;
-    double windHigh = 1;
-    for (const FrameSample& sample : timeline.frames) {
-        if (std::isfinite(sample.altitude)) {
-            high = std::max<double>(high, sample.altitude);
-            low = std::min<double>(low, sample.altitude);
-        }
-        for (float threshold : sample.thresholds) {
-            if (std::isfinite(threshold)) high = std::max<double>(high, threshold);
-        }
-        for (float w : {sample.wind, sample.gameWind}) {
-            if (std::isfinite(w)) windHigh = std::max<double>(windHigh, w);
+double ChartBuilder::FrameX(double frame) const {
+    const Layout& layout = LayoutOf(size_);
+    const double span = std::max<double>(1, static_cast<double>(info_.frameCount) - 1);
+    return layout.plotLeft + frame / span * (layout.plotRight - layout.plotLeft);
+}
+
+// The middle of the frames that land in the column.
+double ChartBuilder::BinX(size_t bin) const {
+    const double n = static_cast<double>(std::max<size_t>(1, info_.frameCount));
+    const double first = std::ceil(static_cast<double>(bin) * n / bins_);
+    const double last = std::ceil(static_cast<double>(bin + 1) * n / bins_) - 1;
+    return FrameX((first + std::max(first, last)) / 2);
+}
+
+void ChartBuilder::Frame(const FrameSample& sample) {
+    const size_t bin = BinOf(sample.frame);
+    lastFrame_ = std::max(lastFrame_, sample.frame);
+    for (int i = 0; i < SeriesCount; ++i) {
+        const float v = Series[i].value(sample);
+        if (!Series[i].present(sample) || !std::isfinite(v)) continue;
+        Envelope& e = columns_[bin][i];
+        if (!e.present) {
+            e = {v, v, v, v, true};
+        } else {
+            e.last = v;
+            e.low = std::min(e.low, v);
+            e.high = std::max(e.high, v);
         }
     }
-    Panel altitudePanel = altitude;
-    altitudePanel.minimum = low;
-    altitudePanel.maximum = high * 1.08;
-    Panel windPanel = wind;
-    windPanel.maximum = windHigh * 1.15;
+    if (std::isfinite(sample.altitude)) {
+        altitudeHigh_ = std::max<double>(altitudeHigh_, sample.altitude);
+        altitudeLow_ = std::min<double>(altitudeLow_, sample.altitude);
+    }
+    for (float threshold : sample.thresholds) {
+        if (std::isfinite(threshold)) altitudeHigh_ = std::max<double>(altitudeHigh_, threshold);
+    }
+    for (float w : {sample.wind, sample.gameWind}) {
+        if (std::isfinite(w)) windHigh_ = std::max<double>(windHigh_, w);
+    }
+    if (!sample.enabled) disabled_[bin] = true;
 
-    svg.Text(PlotLeft, 24, "Atmosphere preview: " + timeline.flightName, "font-size=\"16\" font-weight=\"bold\"");
-    svg.Text(PlotLeft, 42, "configuration: " + timeline.configPath, "fill=\"#444444\"");
+    // A new run of zone bands where the thresholds change; within one column
+    // the last thresholds win, which is all a column can show.
+    if (bands_.empty() || bands_.back().second != sample.thresholds) {
+        if (!bands_.empty() && bands_.back().first == bin) {
+            bands_.back().second = sample.thresholds;
+            if (bands_.size() > 1 && bands_[bands_.size() - 2].second == sample.thresholds) bands_.pop_back();
+        } else {
+            bands_.emplace_back(bin, sample.thresholds);
+        }
+    }
 
-    DrawZoneBands(svg, timeline, axis, altitudePanel);
-    DrawAxes(svg, altitudePanel, "Altitude and zones", "altitude (world units)", false);
-    DrawAxes(svg, blends, "Blends", "0 .. 1", true);
-    DrawAxes(svg, windPanel, "Wind", "speed", false);
-    DrawFrameTicks(svg, axis, altitude.top, bottom);
+    for (const FlightEvent& event : sample.events) {
+        const EventStyle& style = StyleOf(event.kind);
+        const long slot = static_cast<long>(std::floor(BinX(bin) / MarkerWidth));
+        Cluster& cluster = lanes_[static_cast<size_t>(style.lane)][slot];
+        if (cluster.count == 0) cluster.firstFrame = sample.frame;
+        ++cluster.count;
+        cluster.lastFrame = sample.frame;
+        ++cluster.kinds[event.kind];
+        std::string detail = style.label;
+        if (!event.detail.empty()) detail += ": " + event.detail;
+        if (cluster.details.size() < ClusterDetails &&
+            std::find(cluster.details.begin(), cluster.details.end(), detail) == cluster.details.end()) {
+            cluster.details.push_back(detail);
+        }
+    }
+}
 
-    auto always = [](const FrameSample&) { return true; };
-    DrawSeries(svg, timeline, axis, altitudePanel, AltitudeStyle, [](const FrameSample& s) { return s.altitude; },
-               always, "altitude");
-    DrawSeries(svg, timeline, axis, blends, StrengthStyle, [](const FrameSample& s) { return s.strength; },
-               [](const FrameSample& s) { return !s.modifier.empty(); }, "strength");
-    DrawSeries(svg, timeline, axis, blends, OpacityStyle, [](const FrameSample& s) { return s.cloudOpacity; },
-               [](const FrameSample& s) { return !s.cloudSet.empty(); }, "opacity");
-    DrawSeries(svg, timeline, axis, blends, FractionStyle, [](const FrameSample& s) { return s.weatherFraction; },
-               always, "transition");
-    DrawSeries(svg, timeline, axis, blends, EffectStyle, [](const FrameSample& s) { return s.effectLevel; },
-               [](const FrameSample& s) { return s.effectLevel >= 0; }, "effect-level");
-    DrawSeries(svg, timeline, axis, windPanel, WindStyle, [](const FrameSample& s) { return s.wind; }, always,
-               "wind");
-    DrawSeries(svg, timeline, axis, windPanel, GameWindStyle, [](const FrameSample& s) { return s.gameWind; },
-               always, "game-wind");
-    DrawEvents(svg, timeline, axis, eventsTop, laneHeight);
-    DrawDisabledRuns(svg, timeline, axis, altitude.top, bottom);
-    DrawLegend(svg, altitude.top);
+std::string ChartBuilder::Render() const {
+    const Layout& layout = LayoutOf(size_);
+    const bool full = size_ == ChartSize::Full;
+    Panel altitude{layout.titleHeight + 30, layout.altitudeHeight, altitudeLow_, altitudeHigh_ * 1.08};
+    const Panel blends{altitude.top + altitude.height + layout.gap, layout.blendsHeight, 0, 1};
+    const Panel wind{blends.top + blends.height + layout.gap, layout.windHeight, 0, windHigh_ * 1.15};
+    const double eventsTop = full ? wind.top + wind.height + layout.gap : blends.top + blends.height + layout.gap;
+    const double bottom = eventsTop + layout.laneHeight * LaneCount;
+    const Panel* panels[3] = {&altitude, &blends, &wind};
+    Svg svg(layout.width, bottom + (full ? 60 : 30));
+
+    if (full) {
+        svg.Text(layout.plotLeft, 24, "Atmosphere preview: " + info_.flightName,
+                 "font-size=\"16\" font-weight=\"bold\"");
+        svg.Text(layout.plotLeft, 42, "configuration: " + info_.configPath, "fill=\"#444444\"");
+    } else {
+        svg.Text(layout.plotLeft, 20, info_.flightName, "font-size=\"13\" font-weight=\"bold\"");
+    }
+
+    // Zone bands: one path per zone, one rectangle per run of thresholds.
+    std::string bandPaths[ZoneCount];
+    std::string bandLabels;  // drawn over the bands
+    bool labelled[ZoneCount] = {};
+    for (size_t run = 0; run < bands_.size(); ++run) {
+        const ZoneThresholds& t = bands_[run].second;
+        const double x0 = run == 0 ? layout.plotLeft : BinX(bands_[run].first);
+        const double x1 = run + 1 < bands_.size() ? BinX(bands_[run + 1].first) : layout.plotRight;
+        double lower = altitude.minimum;
+        for (int zone = 0; zone < ZoneCount; ++zone) {
+            // A zone runs from the previous threshold to its own; an
+            // out-of-order threshold leaves a zone with no height, which
+            // is what the module makes of it: unreachable.
+            const double upper = zone < ZoneCount - 1 ? std::max<double>(lower, t[zone]) : altitude.maximum;
+            const double yTop = altitude.Y(std::min(upper, altitude.maximum));
+            const double yBottom = altitude.Y(std::max(lower, altitude.minimum));
+            if (x1 > x0 && yBottom > yTop) {
+                bandPaths[zone] += "M" + Number(x0) + " " + Number(yTop) + "H" + Number(x1) + "V" + Number(yBottom) +
+                                   "H" + Number(x0) + "Z";
+            }
+            if (!labelled[zone] && yBottom - yTop >= 12 && x1 - x0 > 60) {
+                bandLabels += "<text x=\"" + Number(x0 + 6) + "\" y=\"" + Number(yBottom - 4) +
+                              "\" fill=\"#555555\" font-size=\"11\">" + Escape(ZoneNames[zone].name) + "</text>\n";
+                labelled[zone] = true;
+            }
+            lower = upper;
+        }
+    }
+    for (int zone = 0; zone < ZoneCount; ++zone) {
+        svg.Raw(std::string("<path class=\"zone-band\" data-zone=\"") + ZoneNames[zone].name + "\" fill=\"" +
+                ZoneFills[zone] + "\" d=\"" + (bandPaths[zone].empty() ? "M0 0" : bandPaths[zone]) + "\"/>\n");
+    }
+    svg.Raw(bandLabels);
+
+    DrawAxes(svg, layout, altitude, "Altitude and zones", "altitude (world units)", false);
+    DrawAxes(svg, layout, blends, "Blends", "0 .. 1", true);
+    if (full) DrawAxes(svg, layout, wind, "Wind", "speed", false);
+
+    // Frame ticks.
+    const double lastFrame = std::max<double>(1, static_cast<double>(info_.frameCount) - 1);
+    const double step = NiceStep(lastFrame, full ? 10 : 4);
+    for (double f = 0; f <= lastFrame; f += step) {
+        const double x = FrameX(f);
+        svg.Line(x, altitude.top, x, bottom, "stroke=\"#eeeeee\"");
+        svg.Text(x, bottom + 16, Tick(f), "text-anchor=\"middle\" fill=\"#444444\"");
+    }
+    if (full) svg.Text((layout.plotLeft + layout.plotRight) / 2, bottom + 36, "frame", "text-anchor=\"middle\"");
+
+    // Curves, through every column's first, lowest, highest and last value.
+    for (int i = 0; i < SeriesCount; ++i) {
+        const SeriesDefinition& series = Series[i];
+        if (!full && series.panel == 2) continue;
+        const Panel& panel = *panels[series.panel];
+        std::string path, x, point, lastPoint;
+        bool drawing = false;
+        for (size_t bin = 0; bin < bins_; ++bin) {
+            const Envelope& e = columns_[bin][i];
+            if (!e.present) {
+                drawing = false;
+                continue;
+            }
+            x.clear();
+            AppendNumber(x, BinX(bin));
+            const bool rising = e.last >= e.first;
+            for (float v : {e.first, rising ? e.low : e.high, rising ? e.high : e.low, e.last}) {
+                point = x;
+                point += ' ';
+                AppendNumber(point, panel.Y(v));
+                if (drawing && point == lastPoint) continue;
+                path += drawing ? "L" : "M";
+                path += point;
+                lastPoint.swap(point);
+                drawing = true;
+            }
+        }
+        std::string attributes =
+            "fill=\"none\" stroke=\"" + std::string(series.style->colour) + "\" stroke-width=\"1.6\"";
+        if (*series.style->dash) attributes += " stroke-dasharray=\"" + std::string(series.style->dash) + "\"";
+        svg.Raw("<path id=\"" + std::string(series.id) + "\" class=\"series\" data-label=\"" +
+                Escape(series.style->label) + "\" d=\"" + (path.empty() ? std::string("M0 0") : path) + "\" " +
+                attributes + "/>\n");
+    }
+
+    // Markers, one per lane and marker width; a merged one shows its count.
+    svg.Rect(layout.plotLeft, eventsTop, layout.plotRight - layout.plotLeft, layout.laneHeight * LaneCount,
+             "fill=\"none\" stroke=\"#999999\"");
+    for (int lane = 0; lane < LaneCount; ++lane) {
+        svg.Text(layout.plotLeft - 6, eventsTop + layout.laneHeight * (lane + 0.5) + 4, LaneNames[lane],
+                 full ? "text-anchor=\"end\" fill=\"#444444\"" : "text-anchor=\"end\" fill=\"#444444\" font-size=\"9\"");
+    }
+    svg.Text(layout.plotLeft, eventsTop - 6, "Arrival actions and events", "font-weight=\"bold\"");
+    for (int lane = 0; lane < LaneCount; ++lane) {
+        for (const auto& [slot, cluster] : lanes_[static_cast<size_t>(lane)]) {
+            EventKind main = cluster.kinds.begin()->first;
+            for (const auto& [kind, count] : cluster.kinds) {
+                if (count > cluster.kinds.at(main)) main = kind;
+            }
+            const double x = (FrameX(cluster.firstFrame) + FrameX(cluster.lastFrame)) / 2;
+            const double y = eventsTop + layout.laneHeight * (lane + 0.5);
+            std::string title;
+            for (const auto& [kind, count] : cluster.kinds) {
+                title += (title.empty() ? "" : ", ") + std::string(StyleOf(kind).label);
+                if (count > 1) title += " x" + std::to_string(count);
+            }
+            title += cluster.firstFrame == cluster.lastFrame
+                         ? " at frame " + std::to_string(cluster.firstFrame)
+                         : " in frames " + std::to_string(cluster.firstFrame) + " to " +
+                               std::to_string(cluster.lastFrame);
+            for (const std::string& detail : cluster.details) title += "\n" + detail;
+            if (cluster.details.size() == ClusterDetails) title += "\n...";
+            const bool merged = cluster.count > 1;
+            svg.Raw("<g class=\"event\" data-kind=\"" + std::string(EventKindName(main)) + "\" data-count=\"" +
+                    std::to_string(cluster.count) + "\"><title>" + Escape(title) + "</title><circle cx=\"" +
+                    Number(x) + "\" cy=\"" + Number(y) + "\" r=\"" + (merged ? "7" : "4") + "\" fill=\"" +
+                    StyleOf(main).colour + "\" fill-opacity=\"0.85\"/>");
+            if (merged) {
+                svg.Raw("<text x=\"" + Number(x) + "\" y=\"" + Number(y + 3) +
+                        "\" text-anchor=\"middle\" font-size=\"9\" fill=\"#ffffff\">" +
+                        (cluster.count > 99 ? std::string("99+") : std::to_string(cluster.count)) + "</text>");
+            }
+            svg.Raw("</g>\n");
+        }
+    }
+
+    // Greys out the columns in which the module was switched off.
+    for (size_t bin = 0; bin < bins_;) {
+        if (!disabled_[bin]) {
+            ++bin;
+            continue;
+        }
+        size_t end = bin;
+        while (end < bins_ && disabled_[end]) ++end;
+        const double x0 = bin == 0 ? layout.plotLeft : (BinX(bin - 1) + BinX(bin)) / 2;
+        const double x1 = end < bins_ ? (BinX(end - 1) + BinX(end)) / 2 : layout.plotRight;
+        svg.Rect(x0, altitude.top, std::max(1.0, x1 - x0), bottom - altitude.top,
+                 "class=\"module-off\" fill=\"#808080\" fill-opacity=\"0.25\"");
+        svg.Text(x0 + 3, altitude.top + 12, "module off", "fill=\"#333333\" font-size=\"11\"");
+        bin = end;
+    }
+    if (layout.legend) DrawLegend(svg, layout, altitude.top);
     return svg.Finish();
+}
+
+std::string RenderChart(const Timeline& timeline, ChartSize size) {
+    ChartBuilder chart(timeline.Info(), size);
+    for (const FrameSample& sample : timeline.frames) chart.Frame(sample);
+    return chart.Render();
+}
+
+std::string EscapeMarkup(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+            // Control bytes are not allowed in XML 1.0 text.
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') out += '?';
+            else out += c;
+        }
+    }
+    return out;
 }
 
 const char* EventKindName(EventKind kind) {
@@ -386,6 +534,8 @@ const char* EventKindName(EventKind kind) {
     case EventKind::Lightning: return "lightning";
     case EventKind::Hotkey: return "hotkey";
     case EventKind::EntityTag: return "entity-tag";
+    case EventKind::WeatherChanged: return "weather-changed";
+    case EventKind::RowChanged: return "row-changed";
     }
     return "event";
 }

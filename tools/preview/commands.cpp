@@ -1,12 +1,21 @@
 // The preview tool's `run` and `check` commands.
 #include "tools/preview/commands.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
+#include <memory>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "config/configuration.h"
 #include "config/settings.h"
@@ -14,6 +23,7 @@
 #include "tools/preview/chart.h"
 #include "tools/preview/checker.h"
 #include "tools/preview/flight.h"
+#include "tools/preview/page.h"
 #include "tools/preview/report.h"
 #include "tools/preview/runner.h"
 
@@ -32,6 +42,7 @@ public:
     explicit OutputSet(fs::path directory) : directory_(std::move(directory)) {}
 
     ~OutputSet() {
+        streams_.clear();  // closed first: an open file cannot be removed everywhere
         std::error_code ignored;
         for (const auto& [temporary, final] : files_) fs::remove(temporary, ignored);
     }
@@ -50,18 +61,26 @@ public:
         return "";
     }
 
-    bool Write(const std::string& name, const std::string& content) {
+    // A file written under a temporary name while the run goes on.
+    std::ofstream& Open(const std::string& name) {
         const fs::path final = directory_ / name;
         const fs::path temporary = directory_ / ("." + name + ".tmp");
-        std::ofstream file(temporary, std::ios::binary);
-        file << content;
-        file.close();
-        if (!file) return false;
+        streams_.push_back(std::make_unique<std::ofstream>(temporary, std::ios::binary));
         files_.emplace_back(temporary, final);
-        return true;
+        return *streams_.back();
+    }
+
+    bool Write(const std::string& name, const std::string& content) {
+        std::ofstream& file = Open(name);
+        file << content;
+        return static_cast<bool>(file);
     }
 
     bool Commit() {
+        for (auto& stream : streams_) {
+            stream->close();
+            if (!*stream) return false;
+        }
         for (const auto& [temporary, final] : files_) {
             std::error_code error;
             fs::rename(temporary, final, error);
@@ -76,7 +95,65 @@ public:
 private:
     fs::path directory_;
     std::vector<std::pair<fs::path, fs::path>> files_;
+    std::vector<std::unique_ptr<std::ofstream>> streams_;
 };
+
+// Frames of each weather's climb in the report: enough for a small chart.
+constexpr int WeatherClimbSteps = 120;
+
+// A line on the terminal that counts the frames, once the run has taken
+// longer than a second; cleared at the end.
+class ProgressLine {
+public:
+    ProgressLine(std::ostream& err, size_t total, bool enabled)
+        : err_(err), total_(total), enabled_(enabled), start_(std::chrono::steady_clock::now()) {}
+    ~ProgressLine() {
+        if (shown_) err_ << "\r" << std::string(60, ' ') << "\r" << std::flush;
+    }
+    void Update(size_t done) {
+        if (!enabled_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(200)) return;
+        last_ = now;
+        shown_ = true;
+        char line[80];
+        std::snprintf(line, sizeof line, "\rflying: frame %zu of %zu (%.0f%%)", done, total_,
+                      total_ == 0 ? 100.0 : 100.0 * static_cast<double>(done) / static_cast<double>(total_));
+        err_ << line << std::flush;
+    }
+
+private:
+    std::ostream& err_;
+    size_t total_;
+    bool enabled_;
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point start_, last_;
+};
+
+// The climb of every weather, small, for the report.
+std::array<std::string, 15> ClimbEveryWeather(const RunRequest& request) {
+    std::array<std::string, 15> charts;
+    PreloadConfiguration(request.configPath);
+    std::array<float, 15> tops;
+    for (int weather = 0; weather < WeatherCount; ++weather) {
+        tops[static_cast<size_t>(weather)] = Settings.Weather[weather].SpaceZoneStart * ClimbHeadroom;
+    }
+    for (int weather = 0; weather < WeatherCount; ++weather) {
+        const float top = tops[static_cast<size_t>(weather)];
+        try {
+            auto flight = BuildClimb(weather, top / WeatherClimbSteps, top, request.inVehicle, request.gameWind);
+            flight->name = std::string("climb in ") + WeatherNames[weather];
+            ChartBuilder chart({request.configPath, flight->name, flight->frameCount}, ChartSize::Small);
+            RunOptions options;
+            options.observers = {&chart};
+            RunFlight(request.configPath, *flight, options);
+            charts[static_cast<size_t>(weather)] = chart.Render();
+        } catch (const FlightError& error) {
+            charts[static_cast<size_t>(weather)] = std::string("no climb: ") + error.what();
+        }
+    }
+    return charts;
+}
 
 }  // namespace
 
@@ -98,9 +175,10 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
         err << "atmosphere-sim: note: " << request.configPath
             << " not found; the module runs on the default of every key\n";
     }
-    Flight flight;
+    std::unique_ptr<Flight> flight;
     try {
         if (!request.flightFile.empty()) {
+            if (fs::is_directory(request.flightFile)) throw FlightError(request.flightFile + ": is a folder, not a flight file");
             flight = ReadFlightFile(request.flightFile, weather, request.inVehicle, request.gameWind);
         } else {
             PreloadConfiguration(request.configPath);
@@ -117,25 +195,51 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
         return 2;
     }
 
-    const PreviewRun run = RunFlight(request.configPath, flight);
-
-    std::ostringstream csv, trace;
-    WriteTimelineCsv(run.timeline, csv);
-    bool written = outputs.Write("chart.svg", RenderChart(run.timeline)) && outputs.Write("timeline.csv", csv.str());
-    if (request.trace) {
-        WriteTraceJsonLines(run.trace, trace);
-        written = written && outputs.Write("trace.jsonl", trace.str());
+    const RunInfo info{request.configPath, flight->name, flight->frameCount};
+    TimelineCsvWriter timeline(outputs.Open("timeline.csv"));
+    ZoneSummary summary(info);
+    ChartBuilder chart(info);
+    std::unique_ptr<TraceJsonLinesWriter> trace;
+    if (request.trace) trace = std::make_unique<TraceJsonLinesWriter>(outputs.Open("trace.jsonl"));
+    try {
+        ProgressLine progress(err, flight->frameCount, request.progress);
+        RunOptions options;
+        options.observers = {&timeline, &summary, &chart};
+        options.trace = trace.get();
+        options.progress = [&progress](size_t done) { progress.Update(done); };
+        RunFlight(request.configPath, *flight, options);
+    } catch (const FlightError& error) {
+        // The file changed under the run; what was written goes with the temporaries.
+        err << "atmosphere-sim: " << error.what() << '\n';
+        return 2;
     }
+
+    ReportPage page;
+    page.summary = &summary;
+    page.chartSvg = chart.Render();
+    page.findings = CheckConfiguration(request.configPath);
+    page.weatherCharts = ClimbEveryWeather(request);
+    PreloadConfiguration(request.configPath);  // the page shows the file's settings
+    const bool written = outputs.Write("chart.svg", page.chartSvg) && outputs.Write("report.html", RenderReportPage(page));
     if (!written || !outputs.Commit()) {
         err << "atmosphere-sim: cannot write the outputs into " << request.outputDirectory << '\n';
         return 2;
     }
-    WriteSummary(run.timeline, out);
+    WriteSummary(summary, out);
     // Where the files went is a message: the summary alone is the result.
     err << "chart:    " << outputs.PathOf("chart.svg").string() << '\n';
     err << "timeline: " << outputs.PathOf("timeline.csv").string() << '\n';
     if (request.trace) err << "trace:    " << outputs.PathOf("trace.jsonl").string() << '\n';
+    err << "report:   " << outputs.PathOf("report.html").string() << '\n';
     return 0;
+}
+
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
 }
 
 int CheckCommand(const std::string& configPath, std::ostream& out) {

@@ -1,6 +1,6 @@
 // The preview tool's two commands, apart from their command-line parsing:
-// `run` flies a flight and writes the chart, the timeline and the trace;
-// `check` explains a configuration file.
+// `run` flies a flight and writes the chart, the timeline, the trace and the
+// report page; `check` explains a configuration file.
 #pragma once
 
 #include <iosfwd>
@@ -17,14 +17,19 @@ struct RunRequest {
     float gameWind = 3.0f;              // the game's own wind speed
     std::string flightFile;             // a flight file instead of the built-in climb
     bool trace = false;                 // also write trace.jsonl
+    bool progress = false;              // show progress on `err` (a terminal) during a long run
 };
 
-// Runs the flight and writes chart.svg, timeline.csv (and trace.jsonl) into
-// the output folder, printing the summary to `out` and where the files went
-// to `err`. Every input is checked before anything is written: on bad input
-// it prints the reason to `err`, writes nothing and returns 2. Returns 0 on
-// success.
+// Runs the flight and writes chart.svg, timeline.csv, report.html (and
+// trace.jsonl) into the output folder as it flies, printing the summary to
+// `out` and where the files went to `err`. Every input is checked before
+// anything is written: on bad input it prints the reason to `err`, writes
+// nothing and returns 2. Returns 0 on success; on a failed write nothing of
+// the run is left behind.
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err);
+
+// Whether standard error is a terminal, where a progress line is welcome.
+bool StandardErrorIsTerminal();
 
 // Prints every finding about `configPath` to `out`, one per line; returns 1
 // when one of them is an error, else 0.

@@ -1,10 +1,12 @@
 // Built-in climb and flight-file reader for the preview.
 #include "tools/preview/flight.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <fstream>
 #include <sstream>
+#include <streambuf>
 
 #include "config/settings.h"
 
@@ -48,6 +50,9 @@ std::vector<std::string> SplitWords(const std::string& text) {
     if (!word.empty()) words.push_back(word);
     return words;
 }
+
+// A line longer than this is no flight file's: binary data, most likely.
+constexpr size_t LongestLine = 64 * 1024;
 
 class LineError {
 public:
@@ -98,96 +103,92 @@ std::pair<std::string, int> ParseTag(const std::string& word, const LineError& e
     error.Fail("tag \"" + name + "\" is none of fileindex, reload, enabled, debugmode");
 }
 
-}  // namespace
+struct KeyFrame {
+    long frame = 0;
+    FlightFrame input;
+};
 
-int WeatherIndexOf(const std::string& name) {
-    for (int i = 0; i < WeatherCount; ++i) {
-        if (name == WeatherNames[i]) return i;
-    }
-    return -1;
-}
+// Reads key frames one line at a time, checking each as it comes.
+class KeyFrameReader {
+public:
+    KeyFrameReader(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {}
 
-Flight BuildClimb(int weather, float speed, float top, bool inVehicle, float gameWind) {
-    if (!(speed > 0) || !std::isfinite(speed)) throw FlightError("the vertical speed must be a positive number");
-    if (!(top > 0) || !std::isfinite(top)) throw FlightError("the climb needs a positive, finite top altitude");
-    const double climbFrames = std::ceil(static_cast<double>(top) / speed);
-    if (climbFrames * 2 + 1 > MaximumFlightFrames) {
-        throw FlightError("a climb to " + std::to_string(top) + " at " + std::to_string(speed) +
-                          " units per frame is too long; raise the vertical speed");
+    // The next key frame; false at the end of the text.
+    bool Next(KeyFrame& keyFrame) {
+        std::string line;
+        while (ReadLine(line)) {
+            const LineError error(name_, lineNumber_);
+            const std::string trimmed = Trim(line);
+            if (trimmed.empty() || trimmed[0] == '#') continue;
+            const std::vector<std::string> cells = SplitCells(trimmed);
+            if (first_ && !cells.empty() && cells[0] == "frame") {
+                ReadHeader(cells, error);
+                continue;
+            }
+            first_ = false;
+            Parse(cells, keyFrame, error);
+            previous_ = keyFrame.frame;
+            return true;
+        }
+        return false;
     }
-    Flight flight;
-    flight.startWeather = weather;
-    flight.startInVehicle = inVehicle;
-    flight.gameWind = gameWind;
-    std::ostringstream name;
-    name << "climb in " << WeatherNames[weather] << " to " << top << " and back at " << speed << " units per frame"
-         << (inVehicle ? ", in a vehicle" : ", on foot");
-    flight.name = name.str();
-    const int steps = static_cast<int>(climbFrames);
-    for (int i = 0; i <= steps; ++i) {
-        flight.frames.push_back({std::min(top, speed * static_cast<float>(i)), -1, -1, {}, {}});
-    }
-    for (int i = steps - 1; i >= 0; --i) {
-        flight.frames.push_back({std::min(top, speed * static_cast<float>(i)), -1, -1, {}, {}});
-    }
-    return flight;
-}
 
-Flight ReadFlightFile(const std::string& path, int startWeather, bool inVehicle, float gameWind) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw FlightError(path + ": cannot open the flight file");
+private:
+    bool ReadLine(std::string& line) {
+        line.clear();
+        std::streambuf* buffer = in_.rdbuf();
+        if (buffer == nullptr) return false;
+        int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) return false;
+        ++lineNumber_;
+        for (; c != std::char_traits<char>::eof() && c != '\n'; c = buffer->sbumpc()) {
+            if (line.size() == LongestLine) {
+                LineError(name_, lineNumber_).Fail("the line is longer than " + std::to_string(LongestLine) +
+                                                   " characters; is this a flight file?");
+            }
+            line += static_cast<char>(c);
+        }
+        return true;
+    }
 
-    struct KeyFrame {
-        long frame;
-        FlightFrame input;
-    };
-    std::vector<KeyFrame> keyFrames;
-    std::vector<Column> columns = {Column::Frame, Column::Altitude, Column::Weather,
-                                   Column::Vehicle, Column::Keys,   Column::Tags};
-    std::string line;
-    int lineNumber = 0;
-    bool first = true;
-    while (std::getline(file, line)) {
-        ++lineNumber;
-        const LineError error(path, lineNumber);
-        const std::string trimmed = Trim(line);
-        if (trimmed.empty() || trimmed[0] == '#') continue;
-        std::vector<std::string> cells = SplitCells(trimmed);
-        if (first && !cells.empty() && cells[0] == "frame") {
-            columns.clear();
-            for (const std::string& cell : cells) {
-                bool known = false;
-                for (const auto& [name, column] : ColumnNames) {
-                    if (cell == name) {
-                        columns.push_back(column);
-                        known = true;
-                    }
+    void ReadHeader(const std::vector<std::string>& cells, const LineError& error) {
+        columns_.clear();
+        for (const std::string& cell : cells) {
+            bool known = false;
+            for (const auto& [name, column] : ColumnNames) {
+                if (cell == name) {
+                    columns_.push_back(column);
+                    known = true;
                 }
-                if (!known) error.Fail("unknown column \"" + cell + "\" (frame, altitude, weather, vehicle, keys, tags)");
             }
-            if (columns.size() < 2 || columns[0] != Column::Frame || columns[1] != Column::Altitude) {
-                error.Fail("the first two columns must be frame and altitude");
-            }
-            first = false;
-            continue;
+            if (!known) error.Fail("unknown column \"" + cell + "\" (frame, altitude, weather, vehicle, keys, tags)");
         }
-        first = false;
+        if (columns_.size() < 2 || columns_[0] != Column::Frame || columns_[1] != Column::Altitude) {
+            error.Fail("the first two columns must be frame and altitude");
+        }
+        first_ = false;
+    }
+
+    void Parse(const std::vector<std::string>& cells, KeyFrame& keyFrame, const LineError& error) const {
         if (cells.size() < 2) error.Fail("a line needs at least a frame and an altitude");
-        if (cells.size() > columns.size()) {
+        if (cells.size() > columns_.size()) {
             error.Fail("a line has " + std::to_string(cells.size()) + " cells, but there are only " +
-                       std::to_string(columns.size()) + " columns");
+                       std::to_string(columns_.size()) + " columns");
         }
-        KeyFrame keyFrame{};
+        keyFrame = KeyFrame{};
         for (size_t i = 0; i < cells.size(); ++i) {
             const std::string& cell = cells[i];
-            switch (columns[i]) {
+            switch (columns_[i]) {
             case Column::Frame:
                 keyFrame.frame = ParseWhole(cell, "frame", error);
                 if (keyFrame.frame < 0) error.Fail("frame numbers start at 0");
-                if (static_cast<size_t>(keyFrame.frame) >= MaximumFlightFrames) error.Fail("the flight is too long");
-                if (!keyFrames.empty() && keyFrame.frame <= keyFrames.back().frame) {
-                    error.Fail("frame " + cell + " does not come after frame " +
-                               std::to_string(keyFrames.back().frame) + " of the line before");
+                if (static_cast<size_t>(keyFrame.frame) >= MaximumFlightFrames) {
+                    error.Fail("the flight is too long: at most " + std::to_string(MaximumFlightFrames) +
+                               " frames (100 hours)");
+                }
+                if (previous_ >= 0 && keyFrame.frame <= previous_) {
+                    error.Fail("frame " + cell + " does not come after frame " + std::to_string(previous_) +
+                               " of the line before");
                 }
                 break;
             case Column::Altitude:
@@ -216,36 +217,150 @@ Flight ReadFlightFile(const std::string& path, int startWeather, bool inVehicle,
                 break;
             }
         }
-        keyFrames.push_back(std::move(keyFrame));
     }
-    if (keyFrames.empty()) throw FlightError(path + ": the flight file holds no frame");
 
-    Flight flight;
-    flight.name = "flight " + path;
-    flight.startWeather = startWeather;
-    flight.startInVehicle = inVehicle;
-    flight.gameWind = gameWind;
-    flight.frames.resize(static_cast<size_t>(keyFrames.back().frame) + 1);
-    for (size_t k = 0; k < keyFrames.size(); ++k) {
-        const KeyFrame& current = keyFrames[k];
-        // Before the first key frame the player waits at its altitude.
-        const long from = k == 0 ? 0 : keyFrames[k - 1].frame + 1;
-        for (long f = from; f <= current.frame; ++f) {
-            float altitude = current.input.altitude;
-            if (k > 0) {
-                const KeyFrame& previous = keyFrames[k - 1];
-                const float t = static_cast<float>(f - previous.frame) / static_cast<float>(current.frame - previous.frame);
-                altitude = previous.input.altitude + (current.input.altitude - previous.input.altitude) * t;
-            }
-            flight.frames[static_cast<size_t>(f)].altitude = altitude;
-        }
-        FlightFrame& at = flight.frames[static_cast<size_t>(current.frame)];
-        at.weather = current.input.weather;
-        at.vehicle = current.input.vehicle;
-        at.keys = current.input.keys;
-        at.tags = current.input.tags;
+    std::istream& in_;
+    std::string name_;
+    int lineNumber_ = 0;
+    bool first_ = true;
+    long previous_ = -1;
+    std::vector<Column> columns_ = {Column::Frame, Column::Altitude, Column::Weather,
+                                    Column::Vehicle, Column::Keys,   Column::Tags};
+};
+
+// Replays a flight file: between two key frames the altitude is interpolated,
+// so only those two are held.
+class FileFlight final : public Flight {
+public:
+    FileFlight(std::unique_ptr<std::istream> in, std::string textName) : in_(std::move(in)), textName_(std::move(textName)) {
+        KeyFrameReader reader(*in_, textName_);
+        KeyFrame keyFrame;
+        long last = -1;
+        while (reader.Next(keyFrame)) last = keyFrame.frame;
+        if (last < 0) throw FlightError(textName_ + ": the flight file holds no frame");
+        frameCount = static_cast<size_t>(last) + 1;
+        Restart();
     }
+
+    void Restart() override {
+        in_->clear();
+        in_->seekg(0);
+        if (!*in_) throw FlightError(textName_ + ": cannot be read a second time; give a file, not a pipe");
+        reader_ = std::make_unique<KeyFrameReader>(*in_, textName_);
+        havePrevious_ = false;
+        frame_ = 0;
+        reader_->Next(next_);
+    }
+
+    bool Next(FlightFrame& frame) override {
+        if (frame_ >= static_cast<long>(frameCount)) return false;
+        if (frame_ > next_.frame) {
+            previous_ = std::move(next_);
+            havePrevious_ = true;
+            if (!reader_->Next(next_)) throw FlightError(textName_ + ": the flight file changed while it was read");
+        }
+        float altitude = next_.input.altitude;
+        if (havePrevious_) {
+            // Before the first key frame the player waits at its altitude.
+            const float t = static_cast<float>(frame_ - previous_.frame) / static_cast<float>(next_.frame - previous_.frame);
+            altitude = previous_.input.altitude + (next_.input.altitude - previous_.input.altitude) * t;
+        }
+        if (frame_ == next_.frame) {
+            frame = next_.input;
+        } else {
+            frame.weather = -1;
+            frame.vehicle = -1;
+            frame.keys.clear();
+            frame.tags.clear();
+        }
+        frame.altitude = altitude;
+        ++frame_;
+        return true;
+    }
+
+private:
+    std::unique_ptr<std::istream> in_;
+    std::string textName_;
+    std::unique_ptr<KeyFrameReader> reader_;
+    KeyFrame previous_, next_;
+    bool havePrevious_ = false;
+    long frame_ = 0;
+};
+
+class ClimbFlight final : public Flight {
+public:
+    ClimbFlight(float speed, float top, int steps) : speed_(speed), top_(top), steps_(steps) {
+        frameCount = static_cast<size_t>(steps) * 2 + 1;
+    }
+
+    void Restart() override { frame_ = 0; }
+
+    bool Next(FlightFrame& frame) override {
+        if (frame_ >= static_cast<long>(frameCount)) return false;
+        const long step = frame_ <= steps_ ? frame_ : 2L * steps_ - frame_;
+        frame = FlightFrame{};
+        frame.altitude = std::min(top_, speed_ * static_cast<float>(step));
+        ++frame_;
+        return true;
+    }
+
+private:
+    float speed_;
+    float top_;
+    long steps_;
+    long frame_ = 0;
+};
+
+}  // namespace
+
+int WeatherIndexOf(const std::string& name) {
+    for (int i = 0; i < WeatherCount; ++i) {
+        if (name == WeatherNames[i]) return i;
+    }
+    return -1;
+}
+
+std::unique_ptr<Flight> BuildClimb(int weather, float speed, float top, bool inVehicle, float gameWind) {
+    if (!(speed > 0) || !std::isfinite(speed)) throw FlightError("the vertical speed must be a positive number");
+    if (!(top > 0) || !std::isfinite(top)) throw FlightError("the climb needs a positive, finite top altitude");
+    const double climbFrames = std::ceil(static_cast<double>(top) / speed);
+    if (climbFrames * 2 + 1 > MaximumFlightFrames) {
+        throw FlightError("a climb to " + std::to_string(top) + " at " + std::to_string(speed) +
+                          " units per frame is too long; raise the vertical speed");
+    }
+    auto flight = std::make_unique<ClimbFlight>(speed, top, static_cast<int>(climbFrames));
+    flight->startWeather = weather;
+    flight->startInVehicle = inVehicle;
+    flight->gameWind = gameWind;
+    std::ostringstream name;
+    name << "climb in " << WeatherNames[weather] << " to " << top << " and back at " << speed << " units per frame"
+         << (inVehicle ? ", in a vehicle" : ", on foot");
+    flight->name = name.str();
     return flight;
+}
+
+std::unique_ptr<Flight> ReadFlight(std::unique_ptr<std::istream> in, const std::string& name, int startWeather,
+                                   bool inVehicle, float gameWind) {
+    auto flight = std::make_unique<FileFlight>(std::move(in), name);
+    flight->name = "flight " + name;
+    flight->startWeather = startWeather;
+    flight->startInVehicle = inVehicle;
+    flight->gameWind = gameWind;
+    return flight;
+}
+
+std::unique_ptr<Flight> ReadFlightFile(const std::string& path, int startWeather, bool inVehicle, float gameWind) {
+    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*file) throw FlightError(path + ": cannot open the flight file");
+    return ReadFlight(std::move(file), path, startWeather, inVehicle, gameWind);
+}
+
+std::vector<FlightFrame> AllFrames(Flight& flight) {
+    std::vector<FlightFrame> frames;
+    flight.Restart();
+    for (FlightFrame frame; flight.Next(frame);) frames.push_back(frame);
+    flight.Restart();
+    return frames;
 }
 
 }  // namespace preview

@@ -1,6 +1,7 @@
 // Flights for the preview: what the player does, frame by frame. Either the
 // built-in climb (from the ground to above the space zone and back down) or a
-// flight file replayed line by line.
+// flight file replayed line by line. A flight hands out its frames one at a
+// time, so a flight of any length runs in the same memory.
 //
 // Flight file: CSV, one line per key frame, '#' starts a comment line. The
 // first line may name the columns (frame and altitude first, then any of
@@ -17,6 +18,9 @@
 //             spaces: fileindex=N, reload=1, enabled=1, debugmode=1
 #pragma once
 
+#include <cstddef>
+#include <istream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -32,31 +36,49 @@ struct FlightFrame {
     std::vector<std::pair<std::string, int>> tags;   // entity tag name as the module reads it, value
 };
 
-struct Flight {
-    std::string name;                 // for the chart's title and the summary
-    int startWeather = 2;             // the game's weather before the first frame
-    bool startInVehicle = false;
-    float gameWind = 1.0f;            // the game's own wind speed
-    std::vector<FlightFrame> frames;  // one entry per frame, from frame 0
-};
-
 // A flight file that cannot be read; the message starts with FILE:LINE.
 class FlightError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
+// A flight: how it starts, how long it is, and its frames in order.
+class Flight {
+public:
+    virtual ~Flight() = default;
+    std::string name;                 // for the chart's title and the summary
+    int startWeather = 2;             // the game's weather before the first frame
+    bool startInVehicle = false;
+    float gameWind = 1.0f;            // the game's own wind speed
+    size_t frameCount = 0;
+
+    // Goes back to frame 0.
+    virtual void Restart() = 0;
+    // The next frame's inputs; false after the last frame.
+    virtual bool Next(FlightFrame& frame) = 0;
+};
+
 // The built-in climb: from 0 up to `top` at `speed` units per frame and back down.
 // Throws FlightError when the speed or the top makes no sensible flight.
-Flight BuildClimb(int weather, float speed, float top, bool inVehicle, float gameWind);
+std::unique_ptr<Flight> BuildClimb(int weather, float speed, float top, bool inVehicle, float gameWind);
 
-// Reads a flight file. Throws FlightError naming the line and the reason.
-Flight ReadFlightFile(const std::string& path, int startWeather, bool inVehicle, float gameWind);
+// A flight file read from `in`, which the flight reads again from its start
+// on every Restart: an std::ifstream or an std::istringstream. The whole text
+// is checked here, line by line, and only the current key frames are held.
+// Throws FlightError naming `name`, the line and the reason.
+std::unique_ptr<Flight> ReadFlight(std::unique_ptr<std::istream> in, const std::string& name, int startWeather,
+                                   bool inVehicle, float gameWind);
+
+// The same for a file by its path.
+std::unique_ptr<Flight> ReadFlightFile(const std::string& path, int startWeather, bool inVehicle, float gameWind);
+
+// Every frame of a flight, for tests and short flights.
+std::vector<FlightFrame> AllFrames(Flight& flight);
 
 // The weather index of an upper-case weather name, or -1.
 int WeatherIndexOf(const std::string& name);
 
-// Longest flight the tool will run, in frames.
-inline constexpr size_t MaximumFlightFrames = 1'000'000;
+// Longest flight the tool will run, in frames: a hundred hours at 60 frames a second.
+inline constexpr size_t MaximumFlightFrames = 21'600'000;
 
 }  // namespace preview

@@ -1,59 +1,104 @@
-// CSV, JSON-lines and summary writers for a preview run.
+// CSV, JSON-lines and summary writers for a preview run. Each takes the run
+// frame by frame, so none of them grows with the length of the flight.
 #include "tools/preview/report.h"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <map>
-#include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "atmosphere/zone_names.h"
+#include "config/settings.h"
+#include "tools/preview/runner.h"
+
 namespace preview {
 namespace {
 
-std::string Real(float value) {
-    if (std::isnan(value)) return "nan";
-    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+// "%.6g", through std::to_chars: the same text, without printf's cost per cell.
+void AppendReal(std::string& out, float value) {
+    if (std::isnan(value)) {
+        out += "nan";
+        return;
+    }
+    if (std::isinf(value)) {
+        out += value > 0 ? "inf" : "-inf";
+        return;
+    }
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.6g", value);
-    return buffer;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                      std::chars_format::general, 6);
+    out.append(buffer, result.ptr);
+}
+
+std::string Real(float value) {
+    std::string text;
+    AppendReal(text, value);
+    return text;
+}
+
+template <typename Integer>
+void AppendInteger(std::string& out, Integer value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
 }
 
 // CSV cell: quoted when it holds a separator, a quote or a line break.
-std::string Cell(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
+void AppendCell(std::string& out, const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        out += text;
+        return;
     }
-    return quoted + "\"";
+    out += '"';
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
 }
 
-nlohmann::json ValueJson(const sim::TraceValue& value) {
+// A JSON value exactly as the JSON library writes it.
+void AppendJson(std::string& out, const sim::TraceValue& value) {
     switch (value.kind) {
-    case sim::ValueKind::Int: return value.number;
-    case sim::ValueKind::Hex: return sim::FormatValue(value);
+    case sim::ValueKind::Int: AppendInteger(out, value.number); return;
+    case sim::ValueKind::Hex: out += '"' + sim::FormatValue(value) + '"'; return;
     case sim::ValueKind::Float:
-        if (!std::isfinite(value.real)) return Real(value.real);
-        return static_cast<double>(value.real);
+        if (!std::isfinite(value.real)) {
+            out += '"' + Real(value.real) + '"';
+        } else {
+            out += nlohmann::json(static_cast<double>(value.real)).dump();
+        }
+        return;
     case sim::ValueKind::Text: {
         // Bytes that are not UTF-8 become \u00XX of the byte, so every trace is valid JSON.
         std::string text;
         for (unsigned char c : value.text) {
-            if (c < 0x80) text += static_cast<char>(c);
-            else {
+            if (c < 0x80) {
+                text += static_cast<char>(c);
+            } else {
                 text += static_cast<char>(0xC0 | (c >> 6));
                 text += static_cast<char>(0x80 | (c & 0x3F));
             }
         }
-        return text;
+        out += nlohmann::json(text).dump();
+        return;
     }
-    case sim::ValueKind::Out: return "&";
+    case sim::ValueKind::Out: out += "\"&\""; return;
     }
-    return nullptr;
+    out += "null";
+}
+
+void AppendJsonArray(std::string& out, std::span<const sim::TraceValue> values) {
+    out += '[';
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) out += ',';
+        AppendJson(out, values[i]);
+    }
+    out += ']';
 }
 
 const char* KindName(sim::TraceKind kind) {
@@ -66,129 +111,251 @@ const char* KindName(sim::TraceKind kind) {
     return "event";
 }
 
-struct ZoneSummary {
-    int frames = 0;
-    float lowest = INFINITY;
-    float highest = -INFINITY;
-    float strengthLow = INFINITY, strengthHigh = -INFINITY;
-    float opacityLow = INFINITY, opacityHigh = -INFINITY;
-    float windLow = INFINITY, windHigh = -INFINITY;
-    float fractionLow = INFINITY, fractionHigh = -INFINITY;
-    int flashes = 0;
-    bool windHeld = false;
-    bool effectOff = false;
-    std::set<std::string> modifiers, clouds, forced, transitions, actions;
-};
-
 void Widen(float value, float& low, float& high) {
     if (std::isnan(value)) return;
     low = std::min(low, value);
     high = std::max(high, value);
 }
 
-std::string Range(float low, float high) {
+// Adds `value` unless it is already there; most frames repeat the last one.
+void Note(std::set<std::string>& items, const std::string& value) {
+    if (items.find(value) == items.end()) items.insert(value);
+}
+
+std::string Join(const std::set<std::string>& items, const char* quote = "") {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + (quote + item + quote);
+    return text;
+}
+
+}  // namespace
+
+const char* const WeatherFractionNote =
+    "The game blends two weathers: \"CLOUDS -> RAIN at 0.25\" is a quarter of the way from CLOUDS to RAIN "
+    "(0: all the first, 1: all the second); one weather alone is the same weather on both sides.";
+
+const char* const LateWeatherNote =
+    "The module reads the game's weather, and with it the row of thresholds and effects it uses, only while the "
+    "player is below NormalZoneEnd. Higher up it sets the weather itself every frame, so a weather the game "
+    "changes there is overwritten and changes nothing; set the weather before the climb, on the ground.";
+
+std::string FormatRange(float low, float high) {
     if (low > high) return "-";
     if (Real(low) == Real(high)) return Real(low);
     return Real(low) + " .. " + Real(high);
 }
 
-std::string Join(const std::set<std::string>& items) {
-    std::string text;
-    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
-    return text;
+std::string ZoneKeysText(int index) {
+    const ZoneName& zone = ZoneNames[index];
+    if (zone.lowerKey == nullptr) return std::string("below ") + zone.upperKey;
+    if (zone.upperKey == nullptr) return std::string(zone.lowerKey) + " and up";
+    return std::string(zone.lowerKey) + " to " + zone.upperKey;
 }
 
-constexpr const char* ZoneOrder[] = {"normalzone",       "cloudzonestart",   "cloudzoneend", "abovecloudzonestart",
-                                     "abovecloudzoneend", "spacezonestart", "spacezone"};
+std::string ZoneLabelText(int index) {
+    const char* label = ZoneNames[index].label;
+    return std::string(label, std::char_traits<char>::length(label) - 1);
+}
 
-}  // namespace
+std::string CloudSetWithName(const std::string& cloudSet) {
+    const char* name = CloudNameOfSet(cloudSet);
+    return name == nullptr ? cloudSet : std::string(name) + " (" + cloudSet + ")";
+}
+
+// --- Timeline -------------------------------------------------------------------
+
+TimelineCsvWriter::TimelineCsvWriter(std::ostream& out) : out_(out) {
+    out_ << "frame,altitude,zone,weather_from,weather_to,weather_fraction,forced_weather,cloud_set,cloud_opacity,"
+            "modifier,strength,wind,effect_level,flashes,zone_name,cloud_name,module,debug,config_file\n";
+}
+
+void TimelineCsvWriter::AppendCachedReal(RealCell& cell, float value) {
+    const uint32_t bits = std::bit_cast<uint32_t>(value);
+    if (!cell.known || bits != cell.bits) {
+        cell.known = true;
+        cell.bits = bits;
+        cell.text.clear();
+        AppendReal(cell.text, value);
+    }
+    row_ += cell.text;
+}
+
+void TimelineCsvWriter::Frame(const FrameSample& s) {
+    std::string& row = row_;
+    row.clear();
+    AppendInteger(row, s.frame);
+    row += ',';
+    AppendCachedReal(reals_[0], s.altitude);
+    row += ',';
+    AppendCell(row, s.zone);
+    row += ',';
+    AppendCell(row, s.weatherFrom);
+    row += ',';
+    AppendCell(row, s.weatherTo);
+    row += ',';
+    AppendCachedReal(reals_[1], s.weatherFraction);
+    row += ',';
+    AppendCell(row, s.forcedWeather);
+    row += ',';
+    AppendCell(row, s.cloudSet);
+    row += ',';
+    AppendCachedReal(reals_[2], s.cloudOpacity);
+    row += ',';
+    AppendCell(row, s.modifier);
+    row += ',';
+    AppendCachedReal(reals_[3], s.strength);
+    row += ',';
+    AppendCachedReal(reals_[4], s.wind);
+    row += ',';
+    AppendCachedReal(reals_[5], s.effectLevel);
+    row += ',';
+    AppendInteger(row, s.flashes);
+    row += ',';
+    if (s.zoneIndex >= 0) row += ZoneNames[s.zoneIndex].name;
+    row += ',';
+    if (const char* name = CloudNameOfSet(s.cloudSet)) row += name;
+    row += s.enabled ? ",on," : ",off,";
+    row += s.debug ? "on," : "off,";
+    AppendCell(row, s.configFile);
+    row += '\n';
+    out_.write(row.data(), static_cast<std::streamsize>(row.size()));
+}
 
 void WriteTimelineCsv(const Timeline& timeline, std::ostream& out) {
-    out << "frame,altitude,zone,weather_from,weather_to,weather_fraction,forced_weather,cloud_set,cloud_opacity,"
-           "modifier,strength,wind,effect_level,flashes\n";
-    for (const FrameSample& s : timeline.frames) {
-        out << s.frame << ',' << Real(s.altitude) << ',' << Cell(s.zone) << ',' << Cell(s.weatherFrom) << ','
-            << Cell(s.weatherTo) << ',' << Real(s.weatherFraction) << ',' << Cell(s.forcedWeather) << ','
-            << Cell(s.cloudSet) << ',' << Real(s.cloudOpacity) << ',' << Cell(s.modifier) << ',' << Real(s.strength)
-            << ',' << Real(s.wind) << ',' << Real(s.effectLevel) << ',' << s.flashes << '\n';
+    TimelineCsvWriter writer(out);
+    for (const FrameSample& sample : timeline.frames) writer.Frame(sample);
+}
+
+// --- Trace --------------------------------------------------------------------------
+
+void TraceJsonLinesWriter::Record(const sim::TraceRecord& event) {
+    std::string& line = line_;
+    line.clear();
+    line += "{\"arguments\":";
+    AppendJsonArray(line, event.arguments);
+    line += event.caller == sim::TraceCaller::Script ? ",\"caller\":\"script\"" : ",\"caller\":\"game\"";
+    line += ",\"frame\":";
+    AppendInteger(line, event.frame);
+    if (event.kind == sim::TraceKind::Native) {
+        char hash[40];
+        std::snprintf(hash, sizeof hash, ",\"hash\":\"0x%016llX\"", static_cast<unsigned long long>(event.hash));
+        line += hash;
     }
+    line += ",\"kind\":\"";
+    line += KindName(event.kind);
+    line += "\",\"name\":";
+    line += nlohmann::json(std::string(event.name)).dump();
+    line += ",\"results\":";
+    AppendJsonArray(line, event.results);
+    line += "}\n";
+    out_.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 void WriteTraceJsonLines(const std::vector<sim::TraceEvent>& trace, std::ostream& out) {
-    for (const sim::TraceEvent& event : trace) {
-        nlohmann::json line;
-        line["frame"] = event.frame;
-        line["caller"] = event.caller == sim::TraceCaller::Script ? "script" : "game";
-        line["kind"] = KindName(event.kind);
-        line["name"] = event.name;
-        if (event.kind == sim::TraceKind::Native) {
-            char hash[24];
-            std::snprintf(hash, sizeof hash, "0x%016llX", static_cast<unsigned long long>(event.hash));
-            line["hash"] = hash;
+    TraceJsonLinesWriter writer(out);
+    for (const sim::TraceEvent& event : trace) writer.Record(sim::ViewOf(event));
+}
+
+// --- Summary ----------------------------------------------------------------------------
+
+ZoneSummary::Zone::Zone()
+    : lowest(INFINITY), highest(-INFINITY), strengthLow(INFINITY), strengthHigh(-INFINITY), opacityLow(INFINITY),
+      opacityHigh(-INFINITY), windLow(INFINITY), windHigh(-INFINITY), fractionLow(INFINITY), fractionHigh(-INFINITY) {}
+
+void ZoneSummary::Frame(const FrameSample& s) {
+    if (s.debug) ++debugFrames_;
+    if (s.configFile != lastConfigFile_) {
+        lastConfigFile_ = s.configFile;
+        Note(configFiles_, s.configFile);
+    }
+    for (const FlightEvent& event : s.events) {
+        if (event.kind == EventKind::WeatherChanged && previousZone_ > 0 && lateWeathers_.size() < MaximumLateWeathers) {
+            lateWeathers_.push_back({s.frame, s.altitude, event.detail, s.rowWeather});
         }
-        line["arguments"] = nlohmann::json::array();
-        for (const sim::TraceValue& value : event.arguments) line["arguments"].push_back(ValueJson(value));
-        line["results"] = nlohmann::json::array();
-        for (const sim::TraceValue& value : event.results) line["results"].push_back(ValueJson(value));
-        out << line.dump() << '\n';
+    }
+    previousZone_ = s.zoneIndex < 0 ? 0 : s.zoneIndex;
+    if (s.zoneIndex < 0) {
+        ++disabledFrames_;
+        return;
+    }
+    Zone& z = zones_[static_cast<size_t>(s.zoneIndex)];
+    ++z.frames;
+    Widen(s.altitude, z.lowest, z.highest);
+    Note(z.rows, s.rowWeather);
+    if (!s.modifier.empty()) {
+        Note(z.modifiers, s.modifier);
+        Widen(s.strength, z.strengthLow, z.strengthHigh);
+    }
+    if (!s.cloudSet.empty()) {
+        Note(z.clouds, s.cloudSet);
+        Widen(s.cloudOpacity, z.opacityLow, z.opacityHigh);
+    }
+    if (!s.forcedWeather.empty()) Note(z.forced, s.forcedWeather);
+    if (s.weatherFrom == s.weatherTo) {
+        Note(z.transitions, s.weatherFrom);
+    } else {
+        Note(z.transitions, s.weatherFrom + " -> " + s.weatherTo);
+    }
+    Widen(s.weatherFraction, z.fractionLow, z.fractionHigh);
+    Widen(s.wind, z.windLow, z.windHigh);
+    z.windHeld = z.windHeld || s.windOverridden;
+    z.effectOff = z.effectOff || s.effectLevel == 0.0f;
+    z.flashes += s.flashes;
+    for (const FlightEvent& event : s.events) {
+        if (event.kind == EventKind::Lightning || event.kind == EventKind::Hotkey ||
+            event.kind == EventKind::WeatherChanged || event.kind == EventKind::RowChanged) {
+            continue;
+        }
+        Note(z.actions, std::string(EventKindName(event.kind)) + (event.detail.empty() ? "" : " " + event.detail));
     }
 }
 
-void WriteSummary(const Timeline& timeline, std::ostream& out) {
-    std::map<std::string, ZoneSummary> zones;
-    int disabledFrames = 0;
-    for (const FrameSample& s : timeline.frames) {
-        if (s.zone.empty()) {
-            ++disabledFrames;
-            continue;
-        }
-        ZoneSummary& z = zones[s.zone];
-        ++z.frames;
-        Widen(s.altitude, z.lowest, z.highest);
-        if (!s.modifier.empty()) {
-            z.modifiers.insert("\"" + s.modifier + "\"");
-            Widen(s.strength, z.strengthLow, z.strengthHigh);
-        }
-        if (!s.cloudSet.empty()) {
-            z.clouds.insert("\"" + s.cloudSet + "\"");
-            Widen(s.cloudOpacity, z.opacityLow, z.opacityHigh);
-        }
-        if (!s.forcedWeather.empty()) z.forced.insert(s.forcedWeather);
-        z.transitions.insert(s.weatherFrom == s.weatherTo ? s.weatherFrom : s.weatherFrom + " -> " + s.weatherTo);
-        Widen(s.weatherFraction, z.fractionLow, z.fractionHigh);
-        Widen(s.wind, z.windLow, z.windHigh);
-        z.windHeld = z.windHeld || s.windOverridden;
-        z.effectOff = z.effectOff || s.effectLevel == 0.0f;
-        z.flashes += s.flashes;
-        for (const FlightEvent& event : s.events) {
-            if (event.kind == EventKind::Lightning || event.kind == EventKind::Hotkey) continue;
-            z.actions.insert(std::string(EventKindName(event.kind)) + (event.detail.empty() ? "" : " " + event.detail));
-        }
+void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
+    const RunInfo& info = summary.Info();
+    out << "Flight: " << info.flightName << " (" << info.frameCount << " frames)\n";
+    out << "Configuration: " << info.configPath << "\n";
+    if (summary.ConfigFiles().size() > 1 || (summary.ConfigFiles().size() == 1 && *summary.ConfigFiles().begin() !=
+                                                                                      info.configPath)) {
+        out << "Files the module read: " << Join(summary.ConfigFiles()) << "\n";
     }
-    out << "Flight: " << timeline.flightName << " (" << timeline.frames.size() << " frames)\n";
-    out << "Configuration: " << timeline.configPath << "\n\n";
-    for (const char* name : ZoneOrder) {
-        const auto found = zones.find(name);
-        if (found == zones.end()) {
-            out << name << ": not reached\n\n";
+    out << WeatherFractionNote << "\n\n";
+    for (int index = 0; index < ZoneCount; ++index) {
+        out << ZoneNames[index].name << " [" << ZoneLabelText(index) << ", " << ZoneKeysText(index) << "]: ";
+        const ZoneSummary::Zone& z = summary.Zones()[static_cast<size_t>(index)];
+        if (z.frames == 0) {
+            out << "not reached\n\n";
             continue;
         }
-        const ZoneSummary& z = found->second;
-        out << name << ": altitude " << Range(z.lowest, z.highest) << ", " << z.frames << " frames\n";
-        out << "  weather      " << Join(z.transitions) << " at " << Range(z.fractionLow, z.fractionHigh)
+        out << "altitude " << FormatRange(z.lowest, z.highest) << ", " << z.frames << " frames\n";
+        out << "  row          " << Join(z.rows) << "\n";
+        out << "  weather      " << Join(z.transitions) << " at " << FormatRange(z.fractionLow, z.fractionHigh)
             << (z.forced.empty() ? "" : ", forced " + Join(z.forced)) << "\n";
-        out << "  modifier     " << (z.modifiers.empty() ? "none" : Join(z.modifiers)) << ", strength "
-            << Range(z.strengthLow, z.strengthHigh) << "\n";
-        out << "  clouds       " << (z.clouds.empty() ? "none" : Join(z.clouds)) << ", opacity "
-            << Range(z.opacityLow, z.opacityHigh) << "\n";
-        out << "  wind         " << Range(z.windLow, z.windHigh) << (z.windHeld ? " (set by the module)" : " (the game's own)")
-            << "\n";
+        out << "  modifier     " << (z.modifiers.empty() ? "none" : Join(z.modifiers, "\"")) << ", strength "
+            << FormatRange(z.strengthLow, z.strengthHigh) << "\n";
+        std::string clouds;
+        for (const std::string& set : z.clouds) clouds += (clouds.empty() ? "\"" : ", \"") + CloudSetWithName(set) + "\"";
+        out << "  clouds       " << (z.clouds.empty() ? "none" : clouds) << ", opacity "
+            << FormatRange(z.opacityLow, z.opacityHigh) << "\n";
+        out << "  wind         " << FormatRange(z.windLow, z.windHigh)
+            << (z.windHeld ? " (set by the module)" : " (the game's own)") << "\n";
         out << "  effect level " << (z.effectOff ? "0 (switched off)" : "the game's own") << "\n";
         out << "  lightning    " << z.flashes << " flashes\n";
         if (!z.actions.empty()) out << "  actions      " << Join(z.actions) << "\n";
         out << "\n";
     }
-    if (disabledFrames > 0) out << "module switched off: " << disabledFrames << " frames\n";
+    for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
+        out << "frame " << late.frame << ": the game's weather became " << late.weather << " at altitude "
+            << Real(late.altitude) << ", above the normal zone: the module kept the " << late.row << " row.\n";
+    }
+    if (!summary.LateWeathers().empty()) out << LateWeatherNote << "\n";
+    if (summary.DisabledFrames() > 0) out << "module switched off: " << summary.DisabledFrames() << " frames\n";
+    if (summary.DebugFrames() > 0) out << "debug overlay on: " << summary.DebugFrames() << " frames\n";
+}
+
+void WriteSummary(const Timeline& timeline, std::ostream& out) {
+    ZoneSummary summary(timeline.Info());
+    for (const FrameSample& sample : timeline.frames) summary.Frame(sample);
+    WriteSummary(summary, out);
 }
 
 }  // namespace preview

@@ -1,6 +1,7 @@
 // The preview's flight runner over the simulated host.
 #include "tools/preview/runner.h"
 
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -9,11 +10,13 @@
 #include "atmosphere/lightning.h"
 #include "atmosphere/script.h"
 #include "atmosphere/zone.h"
+#include "atmosphere/zone_names.h"
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "config/text_copy.h"
 #include "host/key_state.h"
 #include "host/natives.h"
+#include "platform/platform.h"
 #include "sim/path_text.h"
 #include "sim/session.h"
 #include "sim/world.h"
@@ -32,23 +35,6 @@ ConfigLocation Locate(const std::string& configPath) {
     return {path.parent_path().string(), path.filename().string()};
 }
 
-std::string LowerCase(const char* text) {
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
-
-const char* ZoneName(const ZoneFlags& flags) {
-    if (flags.inNormalZone) return "normalzone";
-    if (flags.inCloudZoneStart) return "cloudzonestart";
-    if (flags.inCloudZoneEnd) return "cloudzoneend";
-    if (flags.inAboveCloudZoneStart) return "abovecloudzonestart";
-    if (flags.inAboveCloudZoneEnd) return "abovecloudzoneend";
-    if (flags.inSpaceZoneStart) return "spacezonestart";
-    if (flags.inSpaceZone) return "spacezone";
-    return "";
-}
-
 uint32_t HotkeyCode(const std::string& key) {
     if (key == "reload") return static_cast<uint32_t>(Settings.ReloadKey);
     if (key == "onoff") return static_cast<uint32_t>(Settings.OnOffKey);
@@ -56,16 +42,26 @@ uint32_t HotkeyCode(const std::string& key) {
     return static_cast<uint32_t>(std::stoul(key, nullptr, 16));
 }
 
-std::string TextArgument(const sim::TraceEvent& event) {
+std::string TextArgument(const sim::TraceRecord& event) {
     return event.arguments.empty() ? std::string() : event.arguments.front().text;
 }
 
-float FloatArgument(const sim::TraceEvent& event) {
+float FloatArgument(const sim::TraceRecord& event) {
     return event.arguments.empty() ? 0.0f : event.arguments.front().real;
 }
 
+// The game's hash of each weather name, by weather index.
+const std::array<uint32_t, WeatherCount>& WeatherHashes() {
+    static const std::array<uint32_t, WeatherCount> hashes = [] {
+        std::array<uint32_t, WeatherCount> table{};
+        for (int i = 0; i < WeatherCount; ++i) table[i] = sim::GameHash(WeatherNames[i]);
+        return table;
+    }();
+    return hashes;
+}
+
 // The arrival actions and one-time hand-backs among a frame's native calls.
-void CollectEvents(const sim::TraceEvent& call, FrameSample& sample) {
+void CollectEvents(const sim::TraceRecord& call, FrameSample& sample) {
     switch (call.hash) {
     case natives::hash::SetTimecycleModifier:
         sample.events.push_back({EventKind::ModifierSet, TextArgument(call)});
@@ -96,10 +92,40 @@ void CollectEvents(const sim::TraceEvent& call, FrameSample& sample) {
     }
 }
 
+// Passes every event on and picks the markers out of the script's native calls.
+class FrameEventSink final : public sim::TraceSink {
+public:
+    explicit FrameEventSink(sim::TraceSink* next) : next_(next) {}
+    void Record(const sim::TraceRecord& record) override {
+        if (next_ != nullptr) next_->Record(record);
+        if (sample_ != nullptr && record.kind == sim::TraceKind::Native) CollectEvents(record, *sample_);
+    }
+    bool RecordsNative(uint64_t hash) const override {
+        if (next_ != nullptr && next_->RecordsNative(hash)) return true;
+        switch (hash) {
+        case natives::hash::SetTimecycleModifier:
+        case natives::hash::StartTimecycleTransition:
+        case natives::hash::SetOverrideWeatherByName:
+        case natives::hash::ClearOverrideWeather:
+        case natives::hash::UnloadCloudSets:
+        case natives::hash::SetWindSpeed:
+        case natives::hash::SetWeatherEffectLevel:
+        case natives::hash::FlashLightning: return true;
+        default: return false;
+        }
+    }
+    void CollectInto(FrameSample* sample) { sample_ = sample; }
+
+private:
+    sim::TraceSink* next_;
+    FrameSample* sample_ = nullptr;
+};
+
 void ApplyInputs(const FlightFrame& input, sim::Session& session, FrameSample& sample) {
     sim::World& world = session.world();
     if (input.weather >= 0) {
-        const uint32_t hash = sim::GameHash(LowerCase(WeatherNames[input.weather]));
+        const uint32_t hash = WeatherHashes()[input.weather];
+        sample.events.push_back({EventKind::WeatherChanged, WeatherNames[input.weather]});
         world.transitionFrom = hash;
         world.transitionTo = hash;
         world.transitionFraction = 0.0f;
@@ -119,10 +145,22 @@ void ApplyInputs(const FlightFrame& input, sim::Session& session, FrameSample& s
     }
 }
 
+// The weather's name into `name`, reusing its storage.
+void NameWeather(uint32_t hash, std::string& name) {
+    const auto& hashes = WeatherHashes();
+    for (int i = 0; i < WeatherCount; ++i) {
+        if (hashes[i] == hash) {
+            name.assign(WeatherNames[i]);
+            return;
+        }
+    }
+    name = WeatherNameOfHash(hash);
+}
+
 void SampleWorld(const sim::World& world, FrameSample& sample) {
     sample.altitude = world.EntityPosition(world.inVehicle ? sim::VehicleHandle : sim::PlayerCharacterHandle).z;
-    sample.weatherFrom = WeatherNameOfHash(world.transitionFrom);
-    sample.weatherTo = WeatherNameOfHash(world.transitionTo);
+    NameWeather(world.transitionFrom, sample.weatherFrom);
+    NameWeather(world.transitionTo, sample.weatherTo);
     sample.weatherFraction = world.transitionFraction;
     sample.forcedWeather = world.overrideWeather;
     sample.cloudSet = world.cloudSet;
@@ -136,14 +174,52 @@ void SampleWorld(const sim::World& world, FrameSample& sample) {
     sample.flashes = static_cast<int>(world.lightningFlashesThisFrame);
 }
 
-void SampleModule(FrameSample& sample) {
+// The file the module reads, and the alternate file it redirects to, the
+// way the module's own load decides it.
+class ConfigFileInUse {
+public:
+    explicit ConfigFileInUse(std::string directory) : directory_(std::move(directory)) {}
+
+    const std::string& Describe(const char* fileName) {
+        if (fileName == read_) return described_;
+        read_ = fileName;
+        described_ = read_;
+        char alternate[SettingTextSize] = {};
+        platform::ProfileRead reads[2] = {
+            {"GLOBAL", "EnableAlternateConfigFile", platform::ProfileReadKind::Integer, 0, nullptr, nullptr, 0, 0},
+            {"GLOBAL", "AlternateConfigFile", platform::ProfileReadKind::Text, 0, "atmosphere.ini", alternate,
+             sizeof alternate, 0},
+        };
+        platform::ReadProfile((directory_ + "/" + read_).c_str(), reads, 2);
+        if (reads[0].number == 1 && std::strcmp(alternate, "atmosphere.ini") != 0) {
+            described_ += " -> ";
+            described_ += alternate;
+        }
+        return described_;
+    }
+
+private:
+    std::string directory_;
+    std::string read_ = std::string(1, '\0');  // no file name is this
+    std::string described_;
+};
+
+void SampleModule(FrameSample& sample, ConfigFileInUse& configFile) {
     sample.enabled = Script.enabled;
-    sample.zone = Script.enabled ? ZoneName(Zone.ZoneState) : "";
-    const WeatherIndex row = Zone.currentWeatherIndex;
-    const WeatherSettings& settings = Settings.Weather[row >= 0 && row < WeatherCount ? row : 0];
-    sample.rowWeather = WeatherNames[row >= 0 && row < WeatherCount ? row : 0];
-    sample.thresholds = {settings.NormalZoneEnd,      settings.CloudZoneStart,     settings.CloudZoneEnd,
-                         settings.AboveCloudsZoneStart, settings.AboveCloudsZoneEnd, settings.SpaceZoneStart};
+    sample.debug = Script.debugMode;
+    sample.zoneIndex = Script.enabled ? ZoneIndexOf(Zone.ZoneState) : -1;
+    sample.zone.clear();
+    if (sample.zoneIndex >= 0) {
+        const char* label = ZoneNames[sample.zoneIndex].label;
+        sample.zone.assign(label, std::strlen(label) - 1);  // without the line break
+    }
+    const WeatherIndex row = Zone.currentWeatherIndex >= 0 && Zone.currentWeatherIndex < WeatherCount
+                                 ? Zone.currentWeatherIndex
+                                 : 0;
+    const WeatherSettings& settings = Settings.Weather[row];
+    sample.rowWeather.assign(WeatherNames[row]);
+    for (int zone = 0; zone < ZoneCount - 1; ++zone) sample.thresholds[zone] = settings.*ZoneNames[zone].upper;
+    sample.configFile = configFile.Describe(ConfigFileName);
 }
 
 void ResetModule() {
@@ -155,12 +231,20 @@ void ResetModule() {
 }  // namespace
 
 std::string WeatherNameOfHash(uint32_t hash) {
-    for (const auto& name : WeatherNames) {
-        if (sim::GameHash(LowerCase(name)) == hash) return name;
+    const auto& hashes = WeatherHashes();
+    for (int i = 0; i < WeatherCount; ++i) {
+        if (hashes[i] == hash) return WeatherNames[i];
     }
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%08X", hash);
     return buffer;
+}
+
+const char* CloudNameOfSet(const std::string& cloudSet) {
+    for (int i = 0; i < CloudCount; ++i) {
+        if (cloudSet == CloudSetNames[i]) return CloudNames[i];
+    }
+    return nullptr;
 }
 
 void PreloadConfiguration(const std::string& configPath) {
@@ -168,44 +252,64 @@ void PreloadConfiguration(const std::string& configPath) {
     LoadConfigurationFromPath(std::filesystem::absolute(PathFromText(configPath)).string());
 }
 
-PreviewRun RunFlight(const std::string& configPath, const Flight& flight) {
+void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& options) {
     const ConfigLocation location = Locate(configPath);
     ResetModule();
     CopyText(ConfigFileName, location.fileName.c_str());
 
-    sim::SessionOptions options;
-    options.gameDirectory = location.directory;
-    sim::Session session(options);
+    FrameEventSink events(options.trace);
+    sim::SessionOptions sessionOptions;
+    sessionOptions.gameDirectory = location.directory;
+    sessionOptions.traceSink = &events;
+    sessionOptions.keepHistory = false;
+    sim::Session session(sessionOptions);
     sim::World& world = session.world();
-    const uint32_t startHash = sim::GameHash(LowerCase(WeatherNames[flight.startWeather]));
+    const uint32_t startHash = WeatherHashes()[flight.startWeather];
     world.transitionFrom = startHash;
     world.transitionTo = startHash;
     world.transitionFraction = 0.0f;
     world.gameWindSpeed = flight.gameWind;
     if (flight.startInVehicle) world.EnterVehicle();
-    if (!flight.frames.empty()) world.SetPlayerAltitude(flight.frames.front().altitude);
+
+    flight.Restart();
+    FlightFrame input;
+    bool haveInput = flight.Next(input);
+    if (haveInput) world.SetPlayerAltitude(input.altitude);
     session.Load();
 
+    ConfigFileInUse configFile(location.directory);
+    FrameSample sample;  // one sample, reused: its texts keep their storage
+    int previousRow = -1;
+    for (size_t f = 0; haveInput; ++f) {
+        sample.frame = static_cast<int>(f);
+        sample.events.clear();
+        events.CollectInto(&sample);
+        ApplyInputs(input, session, sample);
+        session.RunFrames(1);
+        SampleWorld(session.world(), sample);
+        SampleModule(sample, configFile);
+        if (previousRow >= 0 && Zone.currentWeatherIndex != previousRow) {
+            sample.events.push_back({EventKind::RowChanged, sample.rowWeather});
+        }
+        previousRow = Zone.currentWeatherIndex;
+        events.CollectInto(nullptr);
+        for (FrameObserver* observer : options.observers) observer->Frame(sample);
+        if (options.progress && (f + 1) % 8192 == 0) options.progress(f + 1);
+        haveInput = flight.Next(input);
+    }
+    session.Unload();
+}
+
+PreviewRun RunFlight(const std::string& configPath, Flight& flight) {
     PreviewRun run;
     run.timeline.configPath = configPath;
     run.timeline.flightName = flight.name;
-    run.timeline.frames.reserve(flight.frames.size());
-    size_t traceSeen = session.Trace().size();
-    for (size_t f = 0; f < flight.frames.size(); ++f) {
-        FrameSample sample;
-        sample.frame = static_cast<int>(f);
-        ApplyInputs(flight.frames[f], session, sample);
-        session.RunFrames(1);
-        const auto& trace = session.Trace();
-        for (; traceSeen < trace.size(); ++traceSeen) {
-            if (trace[traceSeen].kind == sim::TraceKind::Native) CollectEvents(trace[traceSeen], sample);
-        }
-        SampleWorld(session.world(), sample);
-        SampleModule(sample);
-        run.timeline.frames.push_back(std::move(sample));
-    }
-    session.Unload();
-    run.trace = session.Trace();
+    sim::MemoryTraceSink trace;
+    RunOptions options;
+    options.observers = {&run.timeline};
+    options.trace = &trace;
+    RunFlight(configPath, flight, options);
+    run.trace = std::move(trace.events);
     return run;
 }
 

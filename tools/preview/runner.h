@@ -1,8 +1,10 @@
 // Runs the module, its real script with its loop and scriptWait, in the
-// simulated host over a flight, and records what the game looked like after
-// every frame.
+// simulated host over a flight, and hands what the game looked like after
+// every frame to the run's observers as the frame ends.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,23 +14,36 @@
 
 namespace preview {
 
-struct PreviewRun {
-    Timeline timeline;
-    std::vector<sim::TraceEvent> trace;   // every call of the run, load and unload included
-};
-
 // Loads `configPath` as the module would (its directory as the game's
 // folder, its file name as the configuration file name) into the settings
 // record, without running the script: the built-in climb needs the space
 // zone's start before the flight is made.
 void PreloadConfiguration(const std::string& configPath);
 
-// Loads the module beside the simulated game, flies `flight` frame by frame
-// and unloads it. The module state is put back to its load-time values first,
-// so runs do not leak into each other.
-PreviewRun RunFlight(const std::string& configPath, const Flight& flight);
+struct RunOptions {
+    std::vector<FrameObserver*> observers;   // each sample, as its frame ends
+    sim::TraceSink* trace = nullptr;         // every event of the run, load and unload included
+    // Called now and then with the frames done so far (for a progress line).
+    std::function<void(size_t done)> progress;
+};
+
+// Loads the module beside the simulated game, flies `flight` from its first
+// frame and unloads it. The module state is put back to its load-time values
+// first, so runs do not leak into each other. Nothing is kept per frame.
+void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& options);
+
+// A whole run kept in memory, for tests and short flights.
+struct PreviewRun {
+    Timeline timeline;
+    std::vector<sim::TraceEvent> trace;
+};
+PreviewRun RunFlight(const std::string& configPath, Flight& flight);
 
 // The upper-case name of a weather hash of the game, or its hex spelling.
 std::string WeatherNameOfHash(uint32_t hash);
+
+// The configuration file's name for a cloud set the game knows ("Snowy 01"
+// is NO_CLOUDS), or nullptr for a set the file cannot name ("horsey").
+const char* CloudNameOfSet(const std::string& cloudSet);
 
 }  // namespace preview

@@ -1,8 +1,11 @@
 // What the preview records of a simulated flight: one sample per frame of the
 // game's state after the module's pass, and the module's arrival actions.
+// A run hands each sample to its observers as the frame ends; only short
+// runs and tests keep them all in a Timeline.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,8 @@ enum class EventKind {
     Lightning,          // a lightning flash
     Hotkey,             // a hotkey released
     EntityTag,          // an entity tag command left by another script
+    WeatherChanged,     // the flight changed the game's weather
+    RowChanged,         // the module took up another weather's settings row
 };
 
 struct FlightEvent {
@@ -34,6 +39,7 @@ struct FrameSample {
     int frame = 0;
     float altitude = 0;              // of the player, or of the vehicle the player is in
     std::string zone;                // zone label without its line break; empty while disabled
+    int zoneIndex = -1;              // rung 0..6 of ZoneNames; -1 while disabled
     ZoneThresholds thresholds{};     // of the row in use after the pass
     std::string rowWeather;          // upper-case name of the row in use
     std::string weatherFrom;         // the game's weather transition, as names
@@ -50,13 +56,31 @@ struct FrameSample {
     float effectLevel = -1;          // -1: the game's own
     int flashes = 0;                 // lightning flashes in this frame
     bool enabled = true;             // the module acted in this frame
+    bool debug = false;              // the module draws its debug overlay
+    std::string configFile;          // the file the module reads, with the file it redirects to
     std::vector<FlightEvent> events;
 };
 
-struct Timeline {
+// Receives every frame of a run as it ends.
+class FrameObserver {
+public:
+    virtual ~FrameObserver() = default;
+    virtual void Frame(const FrameSample& sample) = 0;
+};
+
+// What every observer of a run is told before the first frame.
+struct RunInfo {
     std::string configPath;          // the file the module read
     std::string flightName;          // e.g. "climb in CLOUDS at 2 units per frame"
+    size_t frameCount = 0;
+};
+
+struct Timeline : FrameObserver {
+    std::string configPath;
+    std::string flightName;
     std::vector<FrameSample> frames;
+    void Frame(const FrameSample& sample) override { frames.push_back(sample); }
+    RunInfo Info() const { return {configPath, flightName, frames.size()}; }
 };
 
 const char* EventKindName(EventKind kind);

@@ -1,0 +1,31 @@
+// The report page: one self-contained HTML file (nothing loaded from the
+// network or from other files) with the flight's chart and per-zone summary,
+// the checker's findings, and every weather's ladder, settings and climb.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "tools/preview/checker.h"
+#include "tools/preview/report.h"
+
+namespace preview {
+
+struct ReportPage {
+    const ZoneSummary* summary = nullptr;       // the flight's
+    std::string chartSvg;                       // the flight's chart
+    std::vector<Finding> findings;              // about the configuration file
+    // Per weather, a small chart of the climb through its zones, or an
+    // explanation of why there is none.
+    std::array<std::string, 15> weatherCharts;
+};
+
+// The page; the settings of every weather are read from the settings record,
+// which must hold the configuration as loaded.
+std::string RenderReportPage(const ReportPage& page);
+
+// The SVG ladder of one settings row, drawn to scale from its thresholds.
+std::string RenderLadder(int weather);
+
+}  // namespace preview
