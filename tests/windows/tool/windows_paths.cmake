@@ -28,7 +28,7 @@ foreach(path "${folder}\\my settings.ini" "z:${WORK}/my settings.ini" "sub\\..\\
   run_tool(config "${path}" --json)
   expect_status(0)
   if(NOT out STREQUAL reference)
-    expect("the settings of my settings.ini" FALSE)
+    fail("the settings of my settings.ini")
   endif()
 endforeach()
 
@@ -58,7 +58,12 @@ expect_in(out "ReloadKey                                0x70 (112)")
 run_tool(run "ünï.ini" --output "préview" --speed 10)
 expect_status(0)
 expect_in(out "Configuration: ünï.ini")
-expect_in(out "normalzone: altitude 0 .. 290")
 expect_file("${WORK}/préview/chart.svg")
+# NormalZoneEnd=300 read: at 300 the climb is above the normal zone.
+file(READ "${WORK}/préview/timeline.csv" timeline)
+string(FIND "${timeline}" "\n30,300,cloudzonestart," at)
+if(at EQUAL -1)
+  fail("a timeline with the file's NormalZoneEnd")
+endif()
 
 report_failures()
