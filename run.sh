@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The main job: builds everything (atmosphere.dll with preset windows into
-# build/windows/, the Linux build with its tests, and the optimised Linux
-# tools with preset release), then previews the shipped atmosphere.ini: the
-# real module flies a climb in the simulated game and the chart and the
-# timeline are written into ./preview/. Arguments are passed on to
-# `atmosphere-sim run` (for example --weather THUNDER, or another file).
+# The main job: builds everything (atmosphere.asi and atmosphere-sim.exe with
+# preset windows into build/windows/, the Linux build with its tests, and the
+# optimised Linux tools with preset release), then previews the shipped
+# atmosphere.ini: the real module flies a climb in the simulated game and the
+# chart and the timeline are written into ./preview/. Arguments are passed on
+# to `atmosphere-sim run` (for example --weather THUNDER, or another file).
 # Installs missing Debian packages first.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -19,7 +19,8 @@ for preset in windows linux release; do
 done
 
 echo
-echo "== build/windows/atmosphere.dll is built; put it and atmosphere.ini beside the game's executable."
+echo "== build/windows/atmosphere.asi is built; put it and atmosphere.ini beside the game's executable."
+echo "== build/windows/atmosphere-sim.exe checks and previews a file on Windows."
 echo "== (cmake --build --preset windows --target package makes the release zip)"
 echo
 echo "== preview of atmosphere.ini"

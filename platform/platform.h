@@ -1,7 +1,7 @@
 // The platform seam: everything the module needs from the operating system,
 // and nothing else. Windows implements it with Win32 (platform_win32.cpp); on
-// Linux the simulated host implements it (sim/sim_platform.cpp), with the
-// file reads of platform_posix.cpp. What the module makes of a file's bytes
+// Linux the simulated host implements it (sim/sim_platform.cpp). The file
+// reads come with the module on every system (file_win32.cpp, file_posix.cpp). What the module makes of a file's bytes
 // is portable (platform/profile_reader.h). No platform header leaks through
 // here.
 #pragma once

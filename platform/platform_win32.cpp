@@ -32,26 +32,6 @@ uint32_t TickCount() { return GetTickCount(); }
 
 int Random() { return std::rand(); }
 
-bool ReadFileBytes(const char* path, FileChunkSink sink, void* context) {
-    // Every sharing flag: an editor holding the file open, even for writing
-    // or deleting, must neither block this read nor be blocked by it.
-    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    // Static: the module keeps off the heap, and a load never nests a read.
-    // 32 KiB takes the documented configuration file in one call.
-    static unsigned char chunk[32 * 1024];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        sink(chunk, got, context);
-        // A disk file returns less than asked only at its end; stopping here
-        // saves the call that would return nothing.
-        if (got < sizeof chunk) break;
-    }
-    CloseHandle(file);
-    return true;
-}
-
 MemoryRange GameImage() {
     MODULEINFO info{};
     if (!K32GetModuleInformation(GetCurrentProcess(), GetModuleHandleA(nullptr), &info, sizeof info)) {

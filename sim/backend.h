@@ -1,9 +1,11 @@
 // The seam between the portable simulated host and the process it runs in.
-// Linux (backend_linux.cpp, coroutine_thread.cpp): the script runs on a
-// thread that hands control back and forth with the game thread, the module
-// is linked in and entered through its DllMain, and the game image is a
-// mapped buffer. Windows stand-in (windows/backend_win32.cpp): the script
-// runs on a fiber, and game.exe loads the real DLL and owns the image.
+// Module linked in, on Linux and in the Windows tool (backend_linked.cpp):
+// the module is entered through its DllMain, the game image is pages of our
+// own (pages_*.cpp), and the script runs on a coroutine of the system's
+// (coroutine_stack.cpp on x86-64 Linux, coroutine_thread.cpp on other
+// processors, coroutine_fiber.cpp on Windows). Windows stand-in
+// (windows/backend_win32.cpp): the script runs on a fiber, and game.exe
+// loads the real DLL and owns the image.
 // Internal to sim/; tests and tools use sim/session.h.
 #pragma once
 
@@ -19,7 +21,8 @@ namespace sim::backend {
 
 // The registered script as a coroutine. Created by the game thread on the
 // first frame after registration; destroyed by the game thread, which stops
-// the script where it waits (on Linux by unwinding its thread).
+// the script where it waits (on Linux by unwinding the script's stack; a
+// fiber is simply deleted, as the real host drops a script).
 class ScriptCoroutine {
 public:
     virtual ~ScriptCoroutine() = default;
@@ -41,7 +44,7 @@ void AttachGame(const SessionOptions& options);
 void DetachGame();
 
 // The module's entry with a reason; `entry` is the session's option.
-// Linux: entry, or the linked module's DllMain. The stand-in: process
+// Linked: entry, or the linked module's DllMain. The stand-in: process
 // attach and detach are game.exe's LoadLibrary and FreeLibrary; other
 // reasons are a fault there.
 int EnterModule(ModuleEntry entry, ModuleHandle instance, uint32_t reason);

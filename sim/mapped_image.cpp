@@ -1,11 +1,11 @@
-// Maps the simulated game image with mmap and protects its pages with
-// mprotect, so that the module's scan and write meet real protection.
+// Lays out the simulated game image in pages of real memory and protects
+// them page by page (sim/pages.h), so that the module's scan and write meet
+// real protection.
 #include "sim/mapped_image.h"
-
-#include <sys/mman.h>
 
 #include <cstring>
 
+#include "sim/pages.h"
 #include "sim/session.h"
 
 namespace sim {
@@ -13,7 +13,7 @@ namespace sim {
 MappedImage::~MappedImage() { Release(); }
 
 void MappedImage::Release() {
-    if (base_ != nullptr) munmap(base_, size_);
+    if (base_ != nullptr) FreePages(base_, size_);
     base_ = nullptr;
     size_ = 0;
     pageAccess_.clear();
@@ -26,13 +26,12 @@ void MappedImage::Arrange(const ImageSpec& layout) {
     layout_ = layout;
     if (!layout.present || layout.pages == 0) return;
     size_ = layout.pages * ImagePageSize;
-    void* mapping = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapping == MAP_FAILED) {
+    base_ = AllocatePages(size_);
+    if (base_ == nullptr) {
         size_ = 0;
         Session::Fault("cannot map the simulated game image");
         return;
     }
-    base_ = static_cast<unsigned char*>(mapping);
     // Filler that cannot start a signature (0x40 never appears).
     for (uint32_t i = 0; i < size_; ++i) base_[i] = static_cast<unsigned char>(0xC3 ^ (i % 61));
     if (layout.signature && layout.signatureOffset + SignatureLength <= size_) {
@@ -46,32 +45,29 @@ void MappedImage::Arrange(const ImageSpec& layout) {
         }
     }
 
-    pageAccess_.assign(layout.pages, Access::ReadWrite);
-    const auto mark = [this](const std::vector<PageSpan>& spans, Access access) {
+    pageAccess_.assign(layout.pages, PageAccess::ReadWrite);
+    const auto mark = [this](const std::vector<PageSpan>& spans, PageAccess access) {
         for (const PageSpan& span : spans) {
             for (uint32_t page = span.firstPage; page < span.firstPage + span.pageCount && page < pageAccess_.size();
                  ++page) {
                 // A hole stays a hole whatever else covers it.
-                if (pageAccess_[page] != Access::None) pageAccess_[page] = access;
+                if (pageAccess_[page] != PageAccess::None) pageAccess_[page] = access;
             }
         }
     };
-    mark(layout.unreadable, Access::None);
-    mark(layout.readOnly, Access::ReadOnly);
+    mark(layout.unreadable, PageAccess::None);
+    mark(layout.readOnly, PageAccess::ReadOnly);
     for (uint32_t page = 0; page < pageAccess_.size(); ++page) {
-        const int protection = pageAccess_[page] == Access::None       ? PROT_NONE
-                               : pageAccess_[page] == Access::ReadOnly ? PROT_READ
-                                                                       : PROT_READ | PROT_WRITE;
-        mprotect(base_ + page * ImagePageSize, ImagePageSize, protection);
+        ProtectPages(base_ + page * ImagePageSize, ImagePageSize, pageAccess_[page]);
     }
 }
 
 bool MappedImage::Readable(uint32_t offset) const {
-    return offset < size_ && pageAccess_[offset / ImagePageSize] != Access::None;
+    return offset < size_ && pageAccess_[offset / ImagePageSize] != PageAccess::None;
 }
 
 bool MappedImage::Writable(uint32_t offset) const {
-    return offset < size_ && pageAccess_[offset / ImagePageSize] == Access::ReadWrite;
+    return offset < size_ && pageAccess_[offset / ImagePageSize] == PageAccess::ReadWrite;
 }
 
 ImageReport MappedImage::Report() const {

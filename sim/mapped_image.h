@@ -1,12 +1,14 @@
-// The simulated game image on Linux: pages mapped with the protection an
+// The simulated game image of a program that links the module in (the Linux
+// tests and tools, the tool on Windows): pages with the protection an
 // ImageSpec gives them, so that reading a hole or writing a read-only page
-// faults for real. Used by the Linux backend and the platform seam.
+// faults for real. Used by the linked backend and the platform seam.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "sim/image.h"
+#include "sim/pages.h"
 
 namespace sim {
 
@@ -38,11 +40,10 @@ public:
     uint32_t refusedWrites = 0;
 
 private:
-    enum class Access : uint8_t { None, ReadOnly, ReadWrite };
     ImageSpec layout_;
     unsigned char* base_ = nullptr;
     uint32_t size_ = 0;
-    std::vector<Access> pageAccess_;
+    std::vector<PageAccess> pageAccess_;
 };
 
 // The image of the live session (one session at a time).

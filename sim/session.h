@@ -5,10 +5,11 @@
 // handler, keeps the millisecond clock and the C runtime's random sequence,
 // and records every call in a trace (sim/trace.h).
 //
-// On Linux it is also the platform (platform/platform.h): the game
-// executable's path, the tick count, Random and the game image come from the
-// current session. Under wine the same core runs inside the stand-in
-// ScriptHookV.dll and game.exe supplies the image and loads the real DLL.
+// Where the module is linked in (Linux, and the tool on Windows) it is also
+// the platform (platform/platform.h): the game executable's path, the tick
+// count, Random and the game image come from the current session. Under
+// wine the same core runs inside the stand-in ScriptHookV.dll and game.exe
+// supplies the image and loads the real DLL.
 //
 // At most one session exists at a time; the host functions reach it through
 // Session::Current(). Not thread-safe beyond the host's own hand-off: call it

@@ -1,7 +1,8 @@
-// The platform seam (platform/platform.h) on Linux, served by the live
+// The platform seam (platform/platform.h) where the module is linked into
+// the simulated game (Linux, and the tool on Windows), served by the live
 // simulated session: the game executable's path, its clock, the C runtime's
-// random sequence and the mapped game image. The file reads are
-// platform/platform_posix.cpp's.
+// random sequence and the mapped game image. The file reads are the
+// module's own (platform/file_posix.cpp, platform/file_win32.cpp).
 #include <cstdint>
 #include <cstring>
 #include <string>

@@ -1,6 +1,7 @@
 // The simulated host's process under wine: the script runs on a Windows
-// fiber, as in the real host, and game.exe loads the real atmosphere.dll and
-// arranges its own image through the callbacks it hands to the stand-in.
+// fiber (coroutine_fiber.cpp), as in the real host, and game.exe loads the
+// real atmosphere.asi and arranges its own image through the callbacks it
+// hands to the stand-in.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -15,56 +16,6 @@ namespace {
 
 const StandInGame* game = nullptr;
 
-class FiberCoroutine final : public ScriptCoroutine {
-public:
-    explicit FiberCoroutine(void (*script)()) : script_(script) {
-        fiber_ = CreateFiber(0, &FiberCoroutine::Start, this);
-        if (fiber_ == nullptr) Session::Fault("CreateFiber failed");
-    }
-
-    ~FiberCoroutine() override {
-        // The script's stack simply goes away, as when the real host unloads a script.
-        if (fiber_ != nullptr) DeleteFiber(fiber_);
-    }
-
-    void Resume() override {
-        game_ = GameFiber();
-        running_ = true;
-        SwitchToFiber(fiber_);
-        running_ = false;
-    }
-
-    void Suspend() override { SwitchToFiber(game_); }
-
-    bool Finished() const override { return finished_; }
-
-    // Game and script share one thread and take turns, so "the script is
-    // running" is exactly "the caller is on the script's fiber".
-    bool OnCoroutine() const override { return running_; }
-
-private:
-    static void WINAPI Start(void* self) {
-        auto* coroutine = static_cast<FiberCoroutine*>(self);
-        coroutine->script_();
-        coroutine->finished_ = true;
-        // A fiber must never return from its start routine.
-        for (;;) SwitchToFiber(coroutine->game_);
-    }
-
-    // The game thread as a fiber, converted once: the stand-in runs every
-    // script from game.exe's main thread.
-    static void* GameFiber() {
-        static void* const gameFiber = ConvertThreadToFiber(nullptr);
-        return gameFiber;
-    }
-
-    void (*script_)();
-    void* fiber_ = nullptr;
-    void* game_ = nullptr;     // the fiber Resume came from
-    bool running_ = false;     // between switching to the script and its switching back
-    bool finished_ = false;
-};
-
 const StandInGame& Game() {
     if (game == nullptr) Session::Fault("the stand-in host runs without a game");
     return *game;
@@ -73,10 +24,6 @@ const StandInGame& Game() {
 }  // namespace
 
 void SetStandInGame(const StandInGame* standInGame) { game = standInGame; }
-
-std::unique_ptr<ScriptCoroutine> CreateScriptCoroutine(void (*script)()) {
-    return std::make_unique<FiberCoroutine>(script);
-}
 
 void AttachGame(const SessionOptions&) {}
 

@@ -2,8 +2,8 @@
 // carries the flag test the module looks for in its own writable data, loads
 // the module beside the stand-in ScriptHookV.dll, and lets the stand-in run a
 // scenario and write the trace.
-//   game.exe [--module FILE.dll] [--cycles N MEMORY_LOG] SCENARIO TRACE
-// The module defaults to atmosphere.dll beside game.exe. With --cycles the
+//   game.exe [--module FILE] [--cycles N MEMORY_LOG] SCENARIO TRACE
+// The module defaults to atmosphere.asi beside game.exe. With --cycles the
 // scenario runs N times in this one process, each run as a fresh game
 // session that loads and frees the module; every run must write the first
 // run's trace (the module starts fresh each time), the module must be gone
@@ -173,7 +173,7 @@ std::string ExecutableDirectory() {
 
 int main(int argc, char** argv) {
     Game game;
-    game.modulePath = ExecutableDirectory() + "atmosphere.dll";
+    game.modulePath = ExecutableDirectory() + "atmosphere.asi";
     const char* scenarioPath = nullptr;
     const char* tracePath = nullptr;
     const char* memoryLogPath = nullptr;
@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
         }
     }
     if (scenarioPath == nullptr || tracePath == nullptr || cycles == 0) {
-        std::fprintf(stderr, "usage: game.exe [--module FILE.dll] [--cycles N MEMORY_LOG] SCENARIO TRACE\n");
+        std::fprintf(stderr, "usage: game.exe [--module FILE] [--cycles N MEMORY_LOG] SCENARIO TRACE\n");
         return 2;
     }
     std::ifstream input(scenarioPath, std::ios::binary);

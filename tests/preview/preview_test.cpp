@@ -298,7 +298,7 @@ TEST(PreviewRunCommand, WritesChartTimelineAndTrace) {
         EXPECT_GT(fs::file_size(fs::path(request.outputDirectory) / name), 100u) << name;
     }
     EXPECT_NE(out.str().find("space zone [spacezone, SpaceZoneStart and up]: altitude"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("chart:"), std::string::npos);
+    EXPECT_NE(err.str().find("chart:"), std::string::npos) << "where the chart went is a message";
     for (const auto& entry : fs::directory_iterator(request.outputDirectory)) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << "left a temporary file: " << entry.path();
     }
@@ -363,6 +363,15 @@ TEST(PreviewCheck, ReportsEachClassOfSilentSurprise) {
     EXPECT_TRUE(AnyContains(findings, ":21: error: AboveCloudsZoneEnd = \"abc\" is no number", Severity::Error));
     EXPECT_TRUE(AnyContains(findings, ":23: warning: section [clouds] repeats the one on line 10", Severity::Warning));
     EXPECT_TRUE(preview::HasErrors(findings));
+}
+
+TEST(PreviewCheck, BlankLinesCountAlikeWithEveryLineEnd) {
+    TempDir dir;
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        const std::string path = dir.Write("ends.ini", "[GLOBAL]" + end + end + end + "DefaultWnd=1" + end);
+        EXPECT_TRUE(AnyContains(preview::CheckConfiguration(path), "ends.ini:4: warning: key \"DefaultWnd\"",
+                                preview::Severity::Warning));
+    }
 }
 
 TEST(PreviewCheck, AlternateFileRedirectIsExplainedAndFollowedOnce) {

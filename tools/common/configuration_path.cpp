@@ -6,9 +6,10 @@
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "config/text_copy.h"
+#include "sim/path_text.h"
 
 PathLoad LoadConfigurationFromPath(const std::string& path) {
-    const std::filesystem::path file(path);
+    const std::filesystem::path file = PathFromText(path);
     std::string directory = file.parent_path().string();
     directory = directory.empty() ? "./" : directory + "/";
     const std::string name = file.filename().string();
@@ -31,7 +32,7 @@ PathLoad LoadConfigurationFromPath(const std::string& path) {
 std::string DescribeNonFile(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code error;
-    switch (fs::status(path, error).type()) {
+    switch (fs::status(PathFromText(path), error).type()) {
     case fs::file_type::directory: return "a folder";
     case fs::file_type::character:
     case fs::file_type::block: return "a device";

@@ -101,6 +101,10 @@ std::string Escape(const std::string& text) { return EscapeMarkup(text); }
 // integer arithmetic: a run writes 16 charts of tens of thousands of
 // coordinates, and formatting them as reals took a third of a short run.
 void AppendNumber(std::string& out, double value) {
+    if (std::isnan(value)) {
+        out += "nan";  // spelled out: C libraries disagree on nan's sign
+        return;
+    }
     if (!std::isfinite(value) || std::fabs(value) >= 1e15) {
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%.1f", value);
@@ -124,6 +128,7 @@ std::string Number(double value) {
 }
 
 std::string Tick(double value) {
+    if (std::isnan(value)) return "nan";
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%g", value);
     return buffer;

@@ -25,6 +25,7 @@
 #include "config/settings.h"
 #include "platform/profile_lexer.h"
 #include "platform/profile_reader.h"
+#include "sim/path_text.h"
 #include "tools/common/configuration_path.h"
 #include "tools/common/virtual_keys.h"
 
@@ -141,6 +142,8 @@ std::string Printable(const std::string& text) {
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string Real(double value) {
+    // Spelled out: C libraries disagree on nan's sign.
+    if (std::isnan(value)) return "nan";
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%g", value);
     return buffer;
@@ -864,22 +867,22 @@ private:
 };
 
 std::string AlternatePathBeside(const std::string& file, const std::string& name) {
-    std::string alternate = name;
+    std::string alternate = (PathFromText(file).parent_path() / PathFromText(name)).string();
     std::replace(alternate.begin(), alternate.end(), '\\', '/');
-    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
-    return folder.empty() ? alternate : (folder / alternate).generic_string();
+    return alternate;
 }
 
 FileContent ReadContent(const std::string& path) {
     namespace fs = std::filesystem;
+    const fs::path file = PathFromText(path);
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
+    const fs::file_status status = fs::status(file, error);
     if (!fs::exists(status)) return {"", "is not there"};
     if (!fs::is_regular_file(status)) return {"", "is " + DescribeNonFile(path) + ", not a file"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {"", fs::exists(path, error) ? "cannot be read" : "is not there"};  // it may have just gone
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {"", fs::exists(file, error) ? "cannot be read" : "is not there"};  // it may have just gone
     // The bytes the file has now; a file that changes meanwhile is checked as read.
-    const auto size = fs::file_size(path, error);
+    const auto size = fs::file_size(file, error);
     FileContent content;
     content.bytes.resize(error ? 0 : static_cast<size_t>(size));
     in.read(content.bytes.data(), static_cast<std::streamsize>(content.bytes.size()));

@@ -19,6 +19,7 @@
 
 #include "config/configuration.h"
 #include "config/settings.h"
+#include "sim/path_text.h"
 #include "tools/preview/chart.h"
 #include "tools/preview/checker.h"
 #include "tools/preview/flight.h"
@@ -164,13 +165,13 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
         err << '\n';
         return 2;
     }
-    if (fs::path(request.configPath).filename().string().size() >= ConfigFileNameSize) {
+    if (PathFromText(request.configPath).filename().string().size() >= ConfigFileNameSize) {
         // The module holds the name in a fixed buffer; a cut name would be another file.
         err << "atmosphere-sim: the file name of " << request.configPath << " is longer than the "
             << ConfigFileNameSize - 1 << " characters the module keeps; rename the file\n";
         return 2;
     }
-    if (!fs::exists(request.configPath)) {
+    if (!fs::exists(PathFromText(request.configPath))) {
         err << "atmosphere-sim: note: " << request.configPath
             << " not found; the module runs on the default of every key\n";
     }
@@ -188,7 +189,7 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
         err << "atmosphere-sim: " << error.what() << '\n';
         return 2;
     }
-    OutputSet outputs(request.outputDirectory);
+    OutputSet outputs(PathFromText(request.outputDirectory));
     if (const std::string problem = outputs.Prepare(); !problem.empty()) {
         err << "atmosphere-sim: " << problem << '\n';
         return 2;
@@ -225,10 +226,11 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
         return 2;
     }
     WriteSummary(summary, out);
-    out << "chart:    " << outputs.PathOf("chart.svg").string() << '\n';
-    out << "timeline: " << outputs.PathOf("timeline.csv").string() << '\n';
-    if (request.trace) out << "trace:    " << outputs.PathOf("trace.jsonl").string() << '\n';
-    out << "report:   " << outputs.PathOf("report.html").string() << '\n';
+    // Where the files went is a message: the summary alone is the result.
+    err << "chart:    " << outputs.PathOf("chart.svg").string() << '\n';
+    err << "timeline: " << outputs.PathOf("timeline.csv").string() << '\n';
+    if (request.trace) err << "trace:    " << outputs.PathOf("trace.jsonl").string() << '\n';
+    err << "report:   " << outputs.PathOf("report.html").string() << '\n';
     return 0;
 }
 

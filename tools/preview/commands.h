@@ -22,9 +22,10 @@ struct RunRequest {
 
 // Runs the flight and writes chart.svg, timeline.csv, report.html (and
 // trace.jsonl) into the output folder as it flies, printing the summary to
-// `out`. Every input is checked before anything is written: on bad input it
-// prints the reason to `err`, writes nothing and returns 2. Returns 0 on
-// success; on a failed write nothing of the run is left behind.
+// `out` and where the files went to `err`. Every input is checked before
+// anything is written: on bad input it prints the reason to `err`, writes
+// nothing and returns 2. Returns 0 on success; on a failed write nothing of
+// the run is left behind.
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err);
 
 // Whether standard error is a terminal, where a progress line is welcome.

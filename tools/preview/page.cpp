@@ -17,6 +17,8 @@ namespace {
 std::string Html(const std::string& text) { return EscapeMarkup(text); }
 
 std::string Number(double value) {
+    // Spelled out: C libraries disagree on nan's sign.
+    if (std::isnan(value)) return "nan";
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%g", value);
     return buffer;

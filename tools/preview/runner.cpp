@@ -20,6 +20,7 @@
 #include "host/natives.h"
 #include "platform/platform.h"
 #include "platform/profile_reader.h"
+#include "sim/path_text.h"
 #include "sim/session.h"
 #include "sim/world.h"
 #include "tools/common/configuration_path.h"
@@ -33,7 +34,7 @@ struct ConfigLocation {
 };
 
 ConfigLocation Locate(const std::string& configPath) {
-    const std::filesystem::path path = std::filesystem::absolute(configPath);
+    const std::filesystem::path path = std::filesystem::absolute(PathFromText(configPath));
     return {path.parent_path().string(), path.filename().string()};
 }
 
@@ -247,7 +248,7 @@ const char* CloudNameOfSet(const std::string& cloudSet) {
 
 void PreloadConfiguration(const std::string& configPath) {
     ResetModule();
-    LoadConfigurationFromPath(std::filesystem::absolute(configPath).string());
+    LoadConfigurationFromPath(std::filesystem::absolute(PathFromText(configPath)).string());
 }
 
 void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& options) {

@@ -1,4 +1,4 @@
-// End to end under wine: game.exe loads the real atmosphere.dll beside the
+// End to end under wine: game.exe loads the real atmosphere.asi beside the
 // stand-in ScriptHookV.dll, runs a scenario and writes the trace; these tests
 // run it as a child process and read the trace. Runs in the build folder,
 // where game.exe, the DLLs and probe.golden lie.
@@ -162,7 +162,7 @@ double KeptPerCycle(const std::string& memoryLog) {
 // cycles write configuration files into the game folder.
 TEST(EndToEnd, AHundredLoadCyclesStartFreshAndKeepNoMoreThanTheSmallestModule) {
     CreateDirectoryA("cycles", nullptr);
-    for (const char* file : {"game.exe", "ScriptHookV.dll", "atmosphere.dll", "minimal_module.dll"}) {
+    for (const char* file : {"game.exe", "ScriptHookV.dll", "atmosphere.asi", "minimal_module.dll"}) {
         ASSERT_TRUE(CopyFileA(file, (std::string("cycles\\") + file).c_str(), FALSE)) << file;
     }
     const std::string scenario = ReadFile("cycle.scenario");
@@ -179,7 +179,7 @@ TEST(EndToEnd, AHundredLoadCyclesStartFreshAndKeepNoMoreThanTheSmallestModule) {
     const double baseline = KeptPerCycle(ReadFile("cycles_minimal.memory"));
     ASSERT_GE(kept, 0.0) << "a memory log has fewer than 20 runs";
     ASSERT_GE(baseline, 0.0);
-    std::printf("committed private bytes kept per cycle: atmosphere.dll %.0f, the smallest module %.0f\n", kept,
+    std::printf("committed private bytes kept per cycle: atmosphere.asi %.0f, the smallest module %.0f\n", kept,
                 baseline);
     // Generous: a module that leaks a page or two per load stays under it, the
     // threads runtime (about 75 KB a cycle) does not.

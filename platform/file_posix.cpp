@@ -1,6 +1,7 @@
-// The file reads of the platform seam on Linux and other POSIX systems: the
-// module's path comes with Windows separators (the host reports the game's
-// path that way), the file system wants '/'.
+// The file reads of the platform seam on Linux and other POSIX systems, for
+// the module on the simulated host: the module's path comes with Windows
+// separators (the host reports the game's path that way), the file system
+// wants '/'.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,0 +1,80 @@
+# atmosphere-sim as a person runs it from a terminal: --version, --help, the
+# exit codes (0 fine, 1 errors found, 2 usage or input error), results on
+# standard output and messages on standard error, and a file given alone
+# (as a drop gives it) checked and previewed beside itself without waiting.
+# The same script runs the Linux tool and, through wine, the Windows one.
+# Inputs: TOOL, RUNNER (wine for the Windows tool, else empty), VERSION,
+# SHIPPED (atmosphere.ini), WORK (scratch folder).
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}/mods" "${WORK}/a folder.ini")
+file(COPY "${SHIPPED}" DESTINATION "${WORK}/mods")
+file(WRITE "${WORK}/mods/broken.ini" "[CLOUDS]\nNormalZoneEnd=800\nCloudZoneStart=700\n")
+
+include(${CMAKE_CURRENT_LIST_DIR}/expect.cmake)
+
+run_tool(--version)
+expect_status(0)
+if(NOT out STREQUAL "atmosphere-sim ${VERSION}\n")
+  fail("prints \"atmosphere-sim ${VERSION}\"")
+endif()
+
+run_tool(--help)
+expect_status(0)
+foreach(part "Examples:" "atmosphere-sim check my.ini" "Exit status: 0 fine, 1 errors found in the file, 2 usage"
+        "check" "config" "run")
+  expect_in(out "${part}")
+endforeach()
+
+foreach(arguments "frobnicate" "frobnicate;mods/atmosphere.ini")
+  run_tool(${arguments})
+  expect_status(2)
+  expect_in(err "unknown command \"frobnicate\"; the commands are config, run and check")
+endforeach()
+
+# From a terminal, no argument is a usage error, never a wait for Enter.
+run_tool()
+expect_status(2)
+expect_in(err "a command is required: config, run or check")
+expect_not_in(err "Press Enter")
+
+# Parse errors of the parser itself are usage errors too.
+foreach(arguments "run;--speed;fast" "check;a;b" "config" "--frobnicate")
+  run_tool(${arguments})
+  expect_status(2)
+endforeach()
+
+run_tool(check mods/broken.ini)
+expect_status(1)
+expect_in(out "mods/broken.ini:3: error:")
+if(NOT err STREQUAL "")
+  fail("nothing on stderr")
+endif()
+
+run_tool(run mods/atmosphere.ini --output "out/a/b" --speed 40)
+expect_status(0)
+expect_in(out "Flight: climb in CLOUDS")
+expect_not_in(out "chart:")
+expect_in(err "chart:")
+expect_file("${WORK}/out/a/b/chart.svg")
+
+# A file alone: checked, then previewed into preview/ beside it.
+run_tool(mods/atmosphere.ini)
+expect_status(0)
+expect_in(out "mods/atmosphere.ini: no problems found")
+expect_in(out "Flight: climb in CLOUDS")
+expect_in(err "the preview is in")
+expect_not_in(err "Press Enter")
+expect_file("${WORK}/mods/preview/chart.svg")
+expect_file("${WORK}/mods/preview/timeline.csv")
+
+run_tool(mods/broken.ini)
+expect_status(1)
+expect_in(out "error:")
+run_tool(mods/missing.ini)
+expect_status(2)
+expect_in(err "mods/missing.ini not found")
+run_tool("a folder.ini")
+expect_status(2)
+expect_in(err "is not a file")
+
+report_failures()

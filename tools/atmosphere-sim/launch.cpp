@@ -1,0 +1,60 @@
+// The double-click and drop side of atmosphere-sim.
+#include "tools/atmosphere-sim/launch.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+
+#include "sim/path_text.h"
+#include "tools/preview/commands.h"
+
+namespace fs = std::filesystem;
+
+Invocation ClassifyArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& subcommands) {
+    if (arguments.empty()) return Invocation::NoArgument;
+    const std::string& first = arguments.front();
+    if (first.empty() || first.front() == '-' ||
+        std::find(subcommands.begin(), subcommands.end(), first) != subcommands.end()) {
+        return Invocation::Command;
+    }
+    std::error_code error;
+    const bool pathLike = fs::exists(PathFromText(first), error) || first.find_first_of("./\\") != std::string::npos;
+    return arguments.size() == 1 && pathLike ? Invocation::OpenFile : Invocation::UnknownCommand;
+}
+
+int CheckAndPreview(const std::string& configPath, std::ostream& out, std::ostream& err) {
+    std::error_code error;
+    const fs::path file = fs::absolute(PathFromText(configPath), error);
+    if (error || !fs::exists(file, error)) {
+        err << "atmosphere-sim: " << configPath
+            << " not found. Put atmosphere-sim beside the game's atmosphere.ini, or drop a configuration file on it.\n";
+        return 2;
+    }
+    if (!fs::is_regular_file(file, error)) {
+        err << "atmosphere-sim: " << file.string() << " is not a file; drop a configuration file (.ini) on atmosphere-sim.\n";
+        return 2;
+    }
+    err << "atmosphere-sim: checking " << file.string() << "\n" << std::flush;
+    const int checked = preview::CheckCommand(configPath, out);
+    out << '\n' << std::flush;
+
+    preview::RunRequest request;
+    request.configPath = configPath;
+    request.outputDirectory = (file.parent_path() / "preview").string();
+    request.progress = preview::StandardErrorIsTerminal();
+    const int previewed = preview::RunPreviewCommand(request, out, err);
+    out << std::flush;
+    if (previewed != 0) return previewed;
+    err << "atmosphere-sim: the preview is in " << request.outputDirectory
+        << "; open chart.svg there in a web browser.\n";
+    return checked;
+}
+
+void WaitForEnter(std::istream& in, std::ostream& err) {
+    err << "Press Enter to close this window." << std::flush;
+    std::string line;
+    std::getline(in, line);
+    err << '\n';
+}

@@ -1,0 +1,28 @@
+// How atmosphere-sim was asked to work, read from its arguments before the
+// command-line parser sees them, and the one job a double-click or a drop
+// asks for: check a file and preview it into a folder beside it.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+enum class Invocation {
+    Command,         // a subcommand or an option (--help, --version): for the parser
+    NoArgument,      // nothing at all: Explorer's double-click, or a bare call from a terminal
+    OpenFile,        // one argument that names a file (a drop) or looks like a path to one
+    UnknownCommand,  // a first word that is neither a subcommand nor a path
+};
+
+// `arguments` without the program's name; `subcommands` the parser's.
+Invocation ClassifyArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& subcommands);
+
+// Checks `configPath` (findings on `out`), then flies the default climb with
+// it and writes the preview into the folder "preview" beside the file
+// (summary on `out`); says on `err` which file it checks and where the
+// preview went. Returns 0, 1 when the check found an error, 2 when the file
+// is missing or not a file or the preview cannot be written.
+int CheckAndPreview(const std::string& configPath, std::ostream& out, std::ostream& err);
+
+// Asks for Enter on `err` and returns when a line or the end of `in` comes.
+void WaitForEnter(std::istream& in, std::ostream& err);
