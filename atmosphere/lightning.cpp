@@ -2,8 +2,6 @@
 // never-seeded rand(), and the flash native.
 #include "atmosphere/lightning.h"
 
-#include "atmosphere/zone.h"
-#include "config/settings.h"
 #include "host/natives.h"
 #include "platform/platform.h"
 
@@ -11,12 +9,11 @@ constinit LightningModuleState Lightning{};
 
 void CountLightningFrame() { ++Lightning.lightningFrameCounter; }
 
-void LightningStep(bool enabled) {
+void LightningStep(bool enabled, int frequency) {
     // The interval is never negative (rand() is not), so comparing unsigned
     // loses nothing and lets the counter run the full 32 bits.
     if (Lightning.lightningFrameCounter <= static_cast<uint32_t>(Lightning.lightningInterval)) return;
 
-    const int frequency = Settings.Weather[Zone.currentWeatherIndex].LightningFrequency;
     // With no frequency there is no interval to draw; the counter keeps
     // running, so a reload that sets one draws on the next step.
     if (frequency == 0) return;

@@ -1,6 +1,7 @@
 // The lightning scheduler: counts enabled frames and, above the normal zone,
 // flashes lightning at random frame intervals drawn from the current
-// weather's LightningFrequency. Driven by the zone evaluation only.
+// weather's LightningFrequency. Driven by the zone evaluation only, which
+// hands it the row's values.
 #pragma once
 
 #include <cstdint>
@@ -17,11 +18,12 @@ extern constinit LightningModuleState Lightning;
 void CountLightningFrame();
 
 // One scheduler step, run last in every zone above the normal zone.
-// `enabled` is the zone's lightning flag of the current row: when the
-// counter has passed the interval, a flash is asked for only if it is true,
-// but the counter is reset and a new interval drawn either way. A frequency
-// of 0 gives no flash and draws nothing.
-void LightningStep(bool enabled);
+// `enabled` is the zone's lightning flag of the current row and `frequency`
+// that row's LightningFrequency: when the counter has passed the interval, a
+// flash is asked for only if `enabled`, but the counter is reset and a new
+// interval drawn either way. A frequency of 0 gives no flash and draws
+// nothing.
+void LightningStep(bool enabled, int frequency);
 
 // Puts Lightning back to its load-time values (for tests).
 void ResetLightningState();

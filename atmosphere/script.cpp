@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "atmosphere/lightning.h"
+#include "atmosphere/weather_hashes.h"
 #include "atmosphere/zone.h"
 #include "config/configuration.h"
 #include "config/text_copy.h"
@@ -19,13 +20,6 @@
 constinit ScriptModuleState Script{};
 
 namespace {
-
-constexpr const char* DefaultConfigFileName = "atmosphere.ini";
-
-// The game hashes these, by WeatherIndex, into WeatherHashTable.
-constexpr const char* LowerCaseWeatherNames[WeatherCount] = {
-    "extrasunny", "clear", "clouds",  "smog",    "neutral",  "snowlight", "foggy",    "overcast",
-    "rain",       "thunder", "clearing", "snow", "blizzard", "xmas",      "halloween"};
 
 // Entity tags other scripts set on the player character. The last three
 // names really do begin and end with a double quote.
@@ -172,9 +166,7 @@ void AtmosphereStartup() {
     ScanForSignature();
     Script.enabled = true;
     Script.debugMode = false;
-    for (WeatherIndex index = 0; index < WeatherCount; ++index) {
-        WeatherHashTable[index] = natives::WeatherNameHash(LowerCaseWeatherNames[index]);
-    }
+    LoadWeatherHashes();
     natives::GetWeatherTransition(&Zone.transitionFromHash, &Zone.transitionToHash, &Script.transitionFraction);
     // Written so that a NaN fraction takes the from-hash.
     const uint32_t startWeather =
@@ -206,7 +198,7 @@ void AtmospherePass() {
     // Shows the text of the previous enabled pass.
     if (Script.debugMode) DrawDebugOverlay();
     const char* label = EvaluateZone(player);
-    FormatDebugOverlay(label);
+    FormatDebugOverlay({label, Settings.Weather[Zone.currentWeatherIndex], Zone.timecycleIndex, ConfigFileName});
 }
 
 void AtmosphereScript() {
@@ -236,6 +228,7 @@ void RestoreDefaults() {
 
 void ResetAtmosphereModule() {
     Script = ScriptModuleState{};
+    ResetWeatherHashes();
     ResetZoneState();
     ResetLightningState();
     ResetDebugOverlay();

@@ -9,7 +9,6 @@
 #include "config/settings.h"
 
 struct ScriptModuleState {
-    uint32_t WeatherHashTable[WeatherCount];  // game's hash of each lower-case weather name, by WeatherIndex
     bool reloadRequested;        // "\"reload\"" tag seen; consumed at the top of the next pass
     bool enableToggleRequested;  // "\"enabled\"" tag seen; consumed at the top of the next pass
     bool debugToggleRequested;   // "\"debugmode\"" tag seen; consumed at the top of the next pass
@@ -20,9 +19,6 @@ struct ScriptModuleState {
 };
 
 extern constinit ScriptModuleState Script;
-
-// Shorthand for the table the zone ladder, the overlay and the restore read.
-inline constexpr auto& WeatherHashTable = Script.WeatherHashTable;
 
 // The script the host runs on its coroutine, resumed once per frame; runs
 // the start-up, then one pass and one scriptWait(0) per frame, forever.

@@ -4,7 +4,7 @@
 #include "atmosphere/zone.h"
 
 #include "atmosphere/lightning.h"
-#include "atmosphere/script.h"
+#include "atmosphere/weather_hashes.h"
 #include "host/natives.h"
 
 constinit ZoneModuleState Zone{};
@@ -39,11 +39,13 @@ void LoadUpperCloudSet() {
     natives::LoadCloudSet(InFirstSixWeathers(Zone.zoneWeatherHash) ? HighCloudSet : StormCloudSet);
 }
 
-void NormalZone(float alt) {
+// The one zone that takes up the game's weather: it reads the transition and
+// works with the row of that weather, chosen now, which may differ from the
+// row the ladder placed the player with (`ladderRow`, unused here).
+void NormalZone(const WeatherSettings& /*ladderRow*/, float alt) {
     float fraction = 0.0f;
     natives::GetWeatherTransition(&Zone.transitionFromHash, &Zone.transitionToHash, &fraction);
     Zone.currentWeatherIndex = WeatherIndexOfHash(DominantWeather(fraction), 0);
-    // R': the row just chosen, which may differ from the one the ladder used.
     const WeatherSettings& row = Settings.Weather[Zone.currentWeatherIndex];
     const ZoneFlags& previous = Zone.ZoneState;
 
@@ -86,7 +88,7 @@ void CloudZoneStartBand(const WeatherSettings& row, float alt) {
         const float w = Zone.capturedWindSpeed;
         SetWind(w * row.CloudZoneWindMultiplier * f + (1.0f - f) * w);
     }
-    if (previous.inCloudZoneEnd) {
+    if (previous.inCloudZone) {
         // Coming down out of the clouds: give the weather its own sky back.
         natives::UnloadCloudSets();
         natives::LoadCloudSet(Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
@@ -94,7 +96,7 @@ void CloudZoneStartBand(const WeatherSettings& row, float alt) {
         natives::SetWeatherTransition(Zone.transitionFromHash, Zone.transitionToHash, f);
         natives::SetTimecycleModifier(row.CloudZoneTimecycleModifier);
     }
-    LightningStep(row.EnableLightningAboveClouds);
+    LightningStep(row.EnableLightningAboveClouds, row.LightningFrequency);
 }
 
 void CloudZone(const WeatherSettings& row, float alt) {
@@ -103,7 +105,7 @@ void CloudZone(const WeatherSettings& row, float alt) {
     // Peaks at 0.25 mid-zone and is 0 at both edges.
     natives::SetWeatherTransition(Zone.transitionFromHash, Zone.transitionToHash, f * (1.0f - f));
     Zone.zoneWeatherHash = DominantWeather(f);
-    if (previous.inCloudZoneStart || previous.inAboveCloudZoneStart || Zone.timecycleIndex < 0) {
+    if (previous.inCloudZoneStart || previous.inAboveCloudsZoneStart || Zone.timecycleIndex < 0) {
         natives::SetTimecycleModifier(row.CloudZoneTimecycleModifier);
     }
     natives::SetTimecycleModifierStrength(1.0f);
@@ -119,15 +121,15 @@ void CloudZone(const WeatherSettings& row, float alt) {
         natives::LoadCloudSet(StormCloudSet);
         SetWind(Zone.capturedWindSpeed * row.CloudZoneWindMultiplier);
     }
-    LightningStep(row.EnableLightningAboveClouds);
+    LightningStep(row.EnableLightningAboveClouds, row.LightningFrequency);
 }
 
-void AboveCloudZoneStartBand(const WeatherSettings& row, float alt) {
+void AboveCloudsZoneStartBand(const WeatherSettings& row, float alt) {
     const float f = BandFraction(alt, row.CloudZoneEnd, row.AboveCloudsZoneStart);
     const ZoneFlags& previous = Zone.ZoneState;
     Zone.windResetDone = false;
     Zone.zoneWeatherHash = DominantWeather(f);
-    if (previous.inCloudZoneEnd || previous.inAboveCloudZoneEnd || Zone.timecycleIndex < 0) {
+    if (previous.inCloudZone || previous.inAboveCloudsZone || Zone.timecycleIndex < 0) {
         natives::SetTimecycleModifier(row.CloudZoneTimecycleModifier);
     }
     natives::SetTimecycleModifierStrength(1.0f - f);
@@ -147,10 +149,10 @@ void AboveCloudZoneStartBand(const WeatherSettings& row, float alt) {
     float progress = 3.0f * f;
     if (progress > 1.0f) progress = 1.0f;
     natives::SetWeatherTransition(Zone.zoneWeatherHash, WeatherHashTable[row.AboveCloudsZoneWeatherOverride], progress);
-    LightningStep(row.EnableLightningAboveClouds);
+    LightningStep(row.EnableLightningAboveClouds, row.LightningFrequency);
 }
 
-void AboveCloudZone(const WeatherSettings& row) {
+void AboveCloudsZone(const WeatherSettings& row, float /*alt*/) {
     const ZoneFlags& previous = Zone.ZoneState;
     const uint32_t overrideHash = WeatherHashTable[row.AboveCloudsZoneWeatherOverride];
     natives::SetWeatherTransition(overrideHash, overrideHash, 0.5f);
@@ -169,12 +171,12 @@ void AboveCloudZone(const WeatherSettings& row) {
     }
     if (previous.inSpaceZoneStart) {
         Zone.timecycleTransitionPending = true;
-    } else if (previous.inAboveCloudZoneStart) {
+    } else if (previous.inAboveCloudsZoneStart) {
         natives::SetTimecycleModifier(NeutralTimecycleModifier);
         Zone.timecycleTransitionPending = true;
     }
     natives::SetTimecycleModifierStrength(1.0f);
-    LightningStep(row.EnableLightningAboveClouds);
+    LightningStep(row.EnableLightningAboveClouds, row.LightningFrequency);
 }
 
 void SpaceZoneStartBand(const WeatherSettings& row, float alt) {
@@ -193,14 +195,14 @@ void SpaceZoneStartBand(const WeatherSettings& row, float alt) {
     natives::SetWeatherTransition(WeatherHashTable[row.AboveCloudsZoneWeatherOverride],
                                   WeatherHashTable[row.SpaceZoneWeatherOverride], blend);
     if (Zone.timecycleIndex < 0) natives::SetTimecycleModifier(row.SpaceZoneTimecycleModifier);
-    if (previous.inAboveCloudZoneEnd) {
+    if (previous.inAboveCloudsZone) {
         natives::StartTimecycleTransition(row.SpaceZoneTimecycleModifier, row.SpaceZoneTimecycleTransitionTime);
     }
     natives::SetTimecycleModifierStrength(1.0f);
-    LightningStep(row.EnableLightningInSpace);
+    LightningStep(row.EnableLightningInSpace, row.LightningFrequency);
 }
 
-void SpaceZone(const WeatherSettings& row) {
+void SpaceZone(const WeatherSettings& row, float /*alt*/) {
     if (!Zone.ZoneState.inSpaceZone) natives::SetOverrideWeatherByName(WeatherNames[row.SpaceZoneWeatherOverride]);
     natives::SetCloudOpacity(1.0f);
     LoadUpperCloudSet();
@@ -209,78 +211,59 @@ void SpaceZone(const WeatherSettings& row) {
     SetWind(0.0f);
     if (Zone.timecycleIndex < 0) natives::SetTimecycleModifier(row.SpaceZoneTimecycleModifier);
     natives::SetTimecycleModifierStrength(1.0f);
-    LightningStep(row.EnableLightningInSpace);
+    LightningStep(row.EnableLightningInSpace, row.LightningFrequency);
 }
 
 }  // namespace
-
-WeatherIndex WeatherIndexOfHash(uint32_t hash, WeatherIndex fallback) {
-    for (WeatherIndex index = 0; index < WeatherCount; ++index) {
-        if (WeatherHashTable[index] == hash) return index;
-    }
-    return fallback;
-}
-
-bool InFirstSixWeathers(uint32_t hash) {
-    for (WeatherIndex index = 0; index < 6; ++index) {
-        if (WeatherHashTable[index] == hash) return true;
-    }
-    return false;
-}
 
 void SetWind(float speed) {
     if (!Settings.DefaultWind) natives::SetWindSpeed(speed);
 }
 
-namespace {
-
-// The rungs of the ladder, lowest first.
-enum Rung : int {
-    NormalRung,
-    CloudStartRung,
-    CloudRung,
-    AboveCloudStartRung,
-    AboveCloudRung,
-    SpaceStartRung,
-    SpaceRung,
-};
-
-Rung RungOf(const ZoneFlags& flags) {
-    if (flags.inSpaceZone) return SpaceRung;
-    if (flags.inSpaceZoneStart) return SpaceStartRung;
-    if (flags.inAboveCloudZoneEnd) return AboveCloudRung;
-    if (flags.inAboveCloudZoneStart) return AboveCloudStartRung;
-    if (flags.inCloudZoneEnd) return CloudRung;
-    if (flags.inCloudZoneStart) return CloudStartRung;
-    return NormalRung;
+ZoneId ZoneOf(const ZoneFlags& flags) {
+    if (flags.inSpaceZone) return ZoneId::Space;
+    if (flags.inSpaceZoneStart) return ZoneId::SpaceStart;
+    if (flags.inAboveCloudsZone) return ZoneId::AboveClouds;
+    if (flags.inAboveCloudsZoneStart) return ZoneId::AboveCloudsStart;
+    if (flags.inCloudZone) return ZoneId::Cloud;
+    if (flags.inCloudZoneStart) return ZoneId::CloudStart;
+    return ZoneId::Normal;
 }
 
-ZoneFlags FlagsOf(Rung rung) {
+ZoneFlags FlagsOf(ZoneId zone) {
     ZoneFlags flags{};
-    switch (rung) {
-    case NormalRung: flags.inNormalZone = true; break;
-    case CloudStartRung: flags.inCloudZoneStart = true; break;
-    case CloudRung: flags.inCloudZoneEnd = true; break;
-    case AboveCloudStartRung: flags.inAboveCloudZoneStart = true; break;
-    case AboveCloudRung: flags.inAboveCloudZoneEnd = true; break;
-    case SpaceStartRung: flags.inSpaceZoneStart = true; break;
-    case SpaceRung: flags.inSpaceZone = true; break;
+    switch (zone) {
+    case ZoneId::Normal: flags.inNormalZone = true; break;
+    case ZoneId::CloudStart: flags.inCloudZoneStart = true; break;
+    case ZoneId::Cloud: flags.inCloudZone = true; break;
+    case ZoneId::AboveCloudsStart: flags.inAboveCloudsZoneStart = true; break;
+    case ZoneId::AboveClouds: flags.inAboveCloudsZone = true; break;
+    case ZoneId::SpaceStart: flags.inSpaceZoneStart = true; break;
+    case ZoneId::Space: flags.inSpaceZone = true; break;
     }
     return flags;
 }
 
-// A fall that skips rungs (a respawn, a fast travel) would otherwise skip the
-// hand-backs that only those rungs make on the way down, and the game would
+namespace {
+
+// What each zone does on a frame spent in it, by ZoneId.
+using ZoneActions = void (*)(const WeatherSettings& row, float alt);
+constexpr ZoneActions ActionsOf[ZoneCount] = {NormalZone,          CloudZoneStartBand, CloudZone,
+                                              AboveCloudsZoneStartBand, AboveCloudsZone,    SpaceZoneStartBand,
+                                              SpaceZone};
+
+// A fall that skips zones (a respawn, a fast travel) would otherwise skip the
+// hand-backs that only those zones make on the way down, and the game would
 // keep the forced weather, the upper cloud set and the module's wind for good.
 // Runs them, highest first, as a frame-by-frame descent would have.
-void HandBackSkippedRungs(const WeatherSettings& row, Rung from, Rung to) {
-    if (from == SpaceRung) natives::ClearOverrideWeather();  // the space-start band's release
-    if (from >= AboveCloudStartRung && to <= CloudStartRung && InFirstSixWeathers(Zone.zoneWeatherHash) &&
+void HandBackSkippedZones(const WeatherSettings& row, ZoneId from, ZoneId to) {
+    if (from == ZoneId::Space) natives::ClearOverrideWeather();  // the space-start band's release
+    if (from >= ZoneId::AboveCloudsStart && to <= ZoneId::CloudStart && InFirstSixWeathers(Zone.zoneWeatherHash) &&
         !Zone.windResetDone) {
         SetWind(HandBack);  // the cloud zone's one-time hand-back
         Zone.windResetDone = true;
     }
-    if (to == NormalRung && from >= CloudRung) {
+    if (to == ZoneId::Normal && from >= ZoneId::Cloud) {
         // The cloud-start band's descent out of the clouds, at the band's top.
         Zone.windResetDone = false;
         Zone.zoneWeatherHash = DominantWeather(1.0f);
@@ -291,6 +274,8 @@ void HandBackSkippedRungs(const WeatherSettings& row, Rung from, Rung to) {
         natives::SetTimecycleModifier(row.CloudZoneTimecycleModifier);
     }
 }
+
+ZoneId OneAbove(ZoneId zone) { return static_cast<ZoneId>(static_cast<int>(zone) + 1); }
 
 }  // namespace
 
@@ -303,57 +288,20 @@ const char* EvaluateZone(int32_t playerCharacter) {
     const float alt = natives::EntityAltitude(entity);
     Zone.timecycleIndex = natives::GetTimecycleModifierIndex();
     const WeatherSettings& row = Settings.Weather[Zone.currentWeatherIndex];
+    const ZoneId zone = ZoneOfAltitude(row, alt);
 
-    // Each rung is tried only once every lower one has passed; the thresholds
-    // are not checked for order, and a NaN altitude passes no test at all.
-    const float thresholds[] = {row.NormalZoneEnd,        row.CloudZoneStart,     row.CloudZoneEnd,
-                                row.AboveCloudsZoneStart, row.AboveCloudsZoneEnd, row.SpaceZoneStart};
-    int climbed = 0;
-    while (climbed < 6 && alt >= thresholds[climbed]) ++climbed;
-    const auto rung = static_cast<Rung>(climbed);
-
-    // After a fall past whole rungs, the landing rung acts as if the player
-    // came from the rung just above it. Upward jumps need nothing: every
-    // upper rung sets its own state on every frame.
-    const Rung previous = RungOf(Zone.ZoneState);
-    if (rung + 1 < previous) {
-        HandBackSkippedRungs(row, previous, rung);
-        Zone.ZoneState = FlagsOf(static_cast<Rung>(rung + 1));
+    // After a fall past whole zones, the landing zone acts as if the player
+    // came from the zone just above it. Upward jumps need nothing: every
+    // upper zone sets its own state on every frame.
+    const ZoneId previous = ZoneOf(Zone.ZoneState);
+    if (zone != ZoneId::Space && OneAbove(zone) < previous) {
+        HandBackSkippedZones(row, previous, zone);
+        Zone.ZoneState = FlagsOf(OneAbove(zone));
     }
 
-    const char* label = nullptr;
-    switch (rung) {
-    case NormalRung:
-        NormalZone(alt);
-        label = zone_label::NormalZone;
-        break;
-    case CloudStartRung:
-        CloudZoneStartBand(row, alt);
-        label = zone_label::CloudZoneStart;
-        break;
-    case CloudRung:
-        CloudZone(row, alt);
-        label = zone_label::CloudZoneEnd;
-        break;
-    case AboveCloudStartRung:
-        AboveCloudZoneStartBand(row, alt);
-        label = zone_label::AboveCloudZoneStart;
-        break;
-    case AboveCloudRung:
-        AboveCloudZone(row);
-        label = zone_label::AboveCloudZoneEnd;
-        break;
-    case SpaceStartRung:
-        SpaceZoneStartBand(row, alt);
-        label = zone_label::SpaceZoneStart;
-        break;
-    case SpaceRung:
-        SpaceZone(row);
-        label = zone_label::SpaceZone;
-        break;
-    }
-    Zone.ZoneState = FlagsOf(rung);
-    return label;
+    ActionsOf[static_cast<int>(zone)](row, alt);
+    Zone.ZoneState = FlagsOf(zone);
+    return InfoOf(zone).label;
 }
 
 void ResetZoneState() { Zone = ZoneModuleState{}; }

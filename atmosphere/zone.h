@@ -1,25 +1,84 @@
 // The zone ladder: once per enabled frame the player's altitude is placed on
-// seven rungs whose thresholds come from the current weather's settings row,
+// seven zones whose thresholds come from the current weather's settings row,
 // and that zone's weather, cloud, timecycle, wind and effect-level calls are
 // issued, with the arrival actions chosen by the zone of the previous frame.
-// Depends on the settings record, the weather hash table of the script and
-// the native-call layer.
+// Depends on the settings record, the weather hashes, the lightning
+// scheduler and the native-call layer.
 #pragma once
 
 #include <cstdint>
 
 #include "config/settings.h"
 
-// One flag per rung; exactly one is set after every evaluation.
-struct ZoneFlags {
-    bool inNormalZone;           // rung 1, below NormalZoneEnd
-    bool inCloudZoneStart;       // rung 2, NormalZoneEnd .. CloudZoneStart
-    bool inCloudZoneEnd;         // rung 3, the cloud zone
-    bool inAboveCloudZoneStart;  // rung 4, CloudZoneEnd .. AboveCloudsZoneStart
-    bool inAboveCloudZoneEnd;    // rung 5, the above-clouds zone
-    bool inSpaceZoneStart;       // rung 6, AboveCloudsZoneEnd .. SpaceZoneStart
-    bool inSpaceZone;            // rung 7, from SpaceZoneStart up
+// The seven zones of the ladder, bottom up. Each one starts where the one
+// below it ends; the space zone has no end.
+enum class ZoneId : int {
+    Normal,            // below NormalZoneEnd
+    CloudStart,        // the cloud-start band, NormalZoneEnd .. CloudZoneStart
+    Cloud,             // the cloud zone, CloudZoneStart .. CloudZoneEnd
+    AboveCloudsStart,  // the above-clouds-start band, CloudZoneEnd .. AboveCloudsZoneStart
+    AboveClouds,       // the above-clouds zone, AboveCloudsZoneStart .. AboveCloudsZoneEnd
+    SpaceStart,        // the space-start band, AboveCloudsZoneEnd .. SpaceZoneStart
+    Space,             // the space zone, from SpaceZoneStart up
 };
+
+inline constexpr int ZoneCount = 7;
+
+// A zone by every name a reader meets it under, and where it lies.
+struct ZoneInfo {
+    const char* label;              // the label EvaluateZone returns and the overlay prints, line break included
+    const char* name;               // the zone as a person reads it, in the tools
+    const char* lowerKey;           // key of the threshold it starts at; nullptr: the ground
+    const char* upperKey;           // key of the threshold it ends at; nullptr: no end
+    float WeatherSettings::*lower;  // that threshold in a settings row; nullptr with lowerKey
+    float WeatherSettings::*upper;  // likewise the upper one
+};
+
+// The one table of zones, by ZoneId. Renaming a zone for display touches
+// its line here and nothing else.
+inline constexpr ZoneInfo Zones[ZoneCount] = {
+    {"normalzone\n", "normal zone", nullptr, "NormalZoneEnd", nullptr, &WeatherSettings::NormalZoneEnd},
+    {"cloudzonestart\n", "cloud-start band", "NormalZoneEnd", "CloudZoneStart", &WeatherSettings::NormalZoneEnd,
+     &WeatherSettings::CloudZoneStart},
+    {"cloudzoneend\n", "cloud zone", "CloudZoneStart", "CloudZoneEnd", &WeatherSettings::CloudZoneStart,
+     &WeatherSettings::CloudZoneEnd},
+    {"abovecloudzonestart\n", "above-clouds-start band", "CloudZoneEnd", "AboveCloudsZoneStart",
+     &WeatherSettings::CloudZoneEnd, &WeatherSettings::AboveCloudsZoneStart},
+    {"abovecloudzoneend\n", "above-clouds zone", "AboveCloudsZoneStart", "AboveCloudsZoneEnd",
+     &WeatherSettings::AboveCloudsZoneStart, &WeatherSettings::AboveCloudsZoneEnd},
+    {"spacezonestart\n", "space-start band", "AboveCloudsZoneEnd", "SpaceZoneStart",
+     &WeatherSettings::AboveCloudsZoneEnd, &WeatherSettings::SpaceZoneStart},
+    {"spacezone\n", "space zone", "SpaceZoneStart", nullptr, &WeatherSettings::SpaceZoneStart, nullptr},
+};
+
+constexpr const ZoneInfo& InfoOf(ZoneId zone) { return Zones[static_cast<int>(zone)]; }
+
+// The zone whose band holds `alt` in `row`. Each threshold is tried only once
+// every lower one has passed: the thresholds are not checked for order, and a
+// NaN altitude passes no test at all.
+constexpr ZoneId ZoneOfAltitude(const WeatherSettings& row, float alt) {
+    int climbed = 0;
+    while (climbed < ZoneCount - 1 && alt >= row.*Zones[climbed].upper) ++climbed;
+    return static_cast<ZoneId>(climbed);
+}
+
+// One flag per zone, the module's record of the zone of the previous
+// evaluation; exactly one is set after every evaluation.
+struct ZoneFlags {
+    bool inNormalZone;
+    bool inCloudZoneStart;
+    bool inCloudZone;
+    bool inAboveCloudsZoneStart;
+    bool inAboveCloudsZone;
+    bool inSpaceZoneStart;
+    bool inSpaceZone;
+};
+
+// The zone the flags name (the highest set; the normal zone when none is).
+ZoneId ZoneOf(const ZoneFlags& flags);
+
+// The flags of `zone` alone.
+ZoneFlags FlagsOf(ZoneId zone);
 
 // Everything the ladder remembers between frames. The load-time values are
 // not all zero, so they are written here and the object is constant-
@@ -39,34 +98,11 @@ struct ZoneModuleState {
 
 extern constinit ZoneModuleState Zone;
 
-// The row whose NormalZoneClouds are loaded when the zone weather is none of
-// the 15 (NEUTRAL).
-inline constexpr WeatherIndex NeutralWeatherRow = 4;
-
-// The labels EvaluateZone returns, one per rung, each ending in a line break.
-namespace zone_label {
-inline constexpr const char* NormalZone = "normalzone\n";
-inline constexpr const char* CloudZoneStart = "cloudzonestart\n";
-inline constexpr const char* CloudZoneEnd = "cloudzoneend\n";
-inline constexpr const char* AboveCloudZoneStart = "abovecloudzonestart\n";
-inline constexpr const char* AboveCloudZoneEnd = "abovecloudzoneend\n";
-inline constexpr const char* SpaceZoneStart = "spacezonestart\n";
-inline constexpr const char* SpaceZone = "spacezone\n";
-}  // namespace zone_label
-
 // Evaluates one frame for `playerCharacter` (a character handle): counts the
 // frame for the lightning scheduler, reads the altitude of the character or
 // of its vehicle, applies the zone and remembers it. Returns the zone's label
-// (static storage).
+// (its entry of Zones).
 const char* EvaluateZone(int32_t playerCharacter);
-
-// The position of the first WeatherHashTable entry equal to `hash`, or
-// `fallback` when none is.
-WeatherIndex WeatherIndexOfHash(uint32_t hash, WeatherIndex fallback);
-
-// True when `hash` is the hash of one of the first six weathers (EXTRASUNNY
-// to SNOWLIGHT), whose clouds and wind the game keeps in the lower bands.
-bool InFirstSixWeathers(uint32_t hash);
 
 // Passed as a wind speed or an effect level, hands the setting back to the game.
 inline constexpr float HandBack = -1.0f;

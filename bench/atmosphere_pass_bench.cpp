@@ -6,8 +6,9 @@
 
 #include "atmosphere/script.h"
 #include "config/settings.h"
+#include "host/host_api.h"
 #include "host/key_state.h"
-#include "tests/atmosphere/null_host.h"
+#include "null_host/null_host.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ bool StartInDebugMode(float altitude) {
     ResetAtmosphereModule();
     ResetSettingsToStartValues();
     ResetKeyStateTable();
+    DllMain(nullptr, DllProcessAttach, nullptr);  // registers the keyboard handler
     null_host::SetWeatherTransition("clouds", "clouds", 0.0f);
     null_host::SetAltitude(altitude);
     AtmosphereStartup();

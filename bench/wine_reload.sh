@@ -5,11 +5,14 @@
 # time per frame is one reload. Start-up likewise: load and unload cycles with
 # and without the file. Measured on the machine as it is, so run it a few
 # times; not a test.
-#   bench/wine_reload.sh [BUILD_DIR=build/windows] [FRAMES=2000]
+#   bench/wine_reload.sh [BUILD_DIR=build/windows] [FRAMES=2000] [MODULE=BUILD_DIR/atmosphere.asi]
+# MODULE measures another build of the module (an older one, say) on the
+# same stand-in host.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 build=$(realpath "${1:-build/windows}")
 frames=${2:-2000}
+module=$(realpath "${3:-$build/atmosphere.asi}")
 work=$(mktemp -d)
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The server stays up between the runs (its start-up is no part of a frame),
@@ -28,7 +31,10 @@ cycles=$((frames / 10))
 { echo "weather clouds clouds 0"; for ((i = 0; i < cycles; ++i)); do echo load; echo "frames 1"; echo unload; done; } \
     > "$work/cycles.scenario"
 mkdir -p "$work/with" "$work/without"
-for folder in with without; do cp "$build/game.exe" "$build/ScriptHookV.dll" "$build/atmosphere.dll" "$work/$folder/"; done
+for folder in with without; do
+    cp "$build/game.exe" "$build/ScriptHookV.dll" "$work/$folder/"
+    cp "$module" "$work/$folder/atmosphere.asi"
+done
 cp atmosphere.ini "$work/with/"
 
 seconds() {  # FOLDER SCENARIO: wall time of one run

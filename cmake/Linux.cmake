@@ -6,19 +6,28 @@ if(ATMOSPHERE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# The module as a static library; the platform seam and the host functions
-# come from the simulated host that a program links beside it.
-atmosphere_add_module_library()
-
 # The fuzz preset builds with clang and libFuzzer (fuzz/CMakeLists.txt); it
 # needs neither the tests nor the tools, whose ctest entries would otherwise
-# run a second time there.
+# run a second time there. Everything it builds is instrumented, the module
+# library included, so the fuzzers link the same library as everything else:
+# coverage by edge counters, without the comparison hooks that libFuzzer adds
+# by default (in the byte-by-byte loops of the readers they cost more than
+# ten times the work itself, and the dictionaries give the magic words).
 option(ATMOSPHERE_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+if(ATMOSPHERE_FUZZ)
+  add_compile_options(-fsanitize=address,undefined -fsanitize-coverage=inline-8bit-counters,pc-table
+    -fsanitize-coverage-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt
+    -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+endif()
+
+# The module as a static library; the platform seam and the host functions
+# come from the backend that a program links beside it.
+atmosphere_add_module_library()
 
 enable_testing()
-set(linux_parts sim tests tools)
+set(linux_parts sim null_host tests tools)
 if(ATMOSPHERE_FUZZ)
-  set(linux_parts sim)
+  set(linux_parts sim null_host)
 endif()
 foreach(part IN LISTS linux_parts)
   if(EXISTS ${PROJECT_SOURCE_DIR}/${part}/CMakeLists.txt)

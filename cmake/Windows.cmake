@@ -57,8 +57,19 @@ function(atmosphere_version_resource target file_name file_type description)
   target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/${target}.rc)
 endfunction()
 
-# The module: a 64-bit DLL named as the host's plugin loader wants it.
-add_library(atmosphere SHARED ${ATMOSPHERE_MODULE_SOURCES} ${PROJECT_SOURCE_DIR}/platform/platform_win32.cpp)
+# The module library, and the Win32 side of the platform seam as its own
+# library: the shipped module links the two with the real host's import
+# library; the Windows test programs that run the module's reader link them
+# too. The tool links the module library with the simulated host (sim/),
+# exactly as on Linux.
+atmosphere_add_module_library()
+add_library(atmosphere_platform_win32 STATIC ${PROJECT_SOURCE_DIR}/platform/platform_win32.cpp)
+target_include_directories(atmosphere_platform_win32 PUBLIC ${ATMOSPHERE_INCLUDE_DIR})
+
+# The module: a 64-bit DLL named as the host's plugin loader wants it. Its
+# only source is the version resource; the C runtime's DLL start-up calls
+# DllMain, which brings in what it needs from the module library.
+add_library(atmosphere SHARED)
 set_target_properties(atmosphere PROPERTIES PREFIX "" OUTPUT_NAME atmosphere SUFFIX .asi)
 atmosphere_version_resource(atmosphere atmosphere.asi VFT_DLL "${PROJECT_DESCRIPTION}")
 atmosphere_windows_module_settings(atmosphere)
@@ -66,11 +77,7 @@ atmosphere_split_debug_information(atmosphere)
 add_dependencies(atmosphere host_import_library)
 # The library exports nothing: without this, mingw's linker exports every global.
 target_link_options(atmosphere PRIVATE -Wl,--exclude-all-symbols)
-target_link_libraries(atmosphere PRIVATE ${HOST_IMPORT_LIBRARY})
-
-# The tool links the module once more, with the simulated host as its host
-# and platform (sim/), exactly as on Linux.
-atmosphere_add_module_library()
+target_link_libraries(atmosphere PRIVATE atmosphere_module atmosphere_platform_win32 ${HOST_IMPORT_LIBRARY})
 
 # CLI11 and nlohmann-json, header-only, come from the build machine's
 # /usr/include, which the cross build cannot search: its find root is the

@@ -15,15 +15,12 @@
 #include "platform/profile_reader.h"
 
 char ModuleDirectory[ModuleDirectorySize] = "";
-char ConfigFileName[ConfigFileNameSize] = "atmosphere.ini";
+char ConfigFileName[ConfigFileNameSize] = "atmosphere.ini";  // DefaultConfigFileName
 
 // A load reads its file once: every read must fit one pass of the reader.
 static_assert(ConfigurationReadCount <= platform::ProfileReadsPerPass);
 
 namespace {
-
-// The name that never redirects, whatever file is being read.
-constexpr char DefaultConfigFileName[] = "atmosphere.ini";
 
 // The batch of a load. Module-level, like the record: a load runs on the
 // script coroutine only, and a nested load for the alternate file starts only

@@ -2,13 +2,17 @@
 // from a profile file beside the game executable.
 #pragma once
 
+// The configuration file's name when nothing else is chosen: the file the
+// module reads beside the game, and the name that never redirects.
+inline constexpr char DefaultConfigFileName[] = "atmosphere.ini";
+
 inline constexpr int ModuleDirectorySize = 260;   // MAX_PATH, NUL included
 inline constexpr int ConfigFileNameSize = 64;
 
 // Directory of the game executable with its trailing backslash; empty until
 // the script's start-up fills it (or when the path is unusable).
 extern char ModuleDirectory[ModuleDirectorySize];
-// The file every load reads; "atmosphere.ini" until a "fileindex" entity tag
+// The file every load reads; DefaultConfigFileName until a "fileindex" entity tag
 // selects a numbered file.
 extern char ConfigFileName[ConfigFileNameSize];
 

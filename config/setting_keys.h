@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "config/configuration.h"
 #include "config/settings.h"
 
 // How a key's text becomes a value.
@@ -78,7 +79,7 @@ consteval size_t CheckedOffset(size_t offset) {
 // the alternate-file redirect and fill no field.
 inline constexpr SettingKey GlobalSettingKeys[] = {
     {"GLOBAL", "EnableAlternateConfigFile", SettingKind::Flag, 0, nullptr, NotStored},
-    {"GLOBAL", "AlternateConfigFile", SettingKind::Text, 0, "atmosphere.ini", NotStored},
+    {"GLOBAL", "AlternateConfigFile", SettingKind::Text, 0, DefaultConfigFileName, NotStored},
     ATMOSPHERE_GLOBAL_KEY("GLOBAL", DefaultWind, Flag, 0, nullptr),
     ATMOSPHERE_GLOBAL_KEY("KEYS", ReloadKey, KeyCode, 0, "0x2E"),
     ATMOSPHERE_GLOBAL_KEY("KEYS", OnOffKey, KeyCode, 0, "0x2D"),

@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-#include "atmosphere/zone.h"
-#include "config/configuration.h"
 #include "config/settings.h"
 #include "debug/status_text.h"
 #include "host/natives.h"
@@ -23,7 +21,7 @@ void FormatBlock(int block, const char* format, std::initializer_list<TextValue>
 }  // namespace
 
 void SetDebugTextColor() {
-    natives::TextColour(Settings.TextColorRed, Settings.TextColorGreen, Settings.TextColorBlue, 255);
+    natives::TextColor(Settings.TextColorRed, Settings.TextColorGreen, Settings.TextColorBlue, 255);
 }
 
 void DrawDebugOverlay() {
@@ -43,8 +41,9 @@ void DrawDebugOverlay() {
     }
 }
 
-void FormatDebugOverlay(const char* zoneLabel) {
-    const WeatherSettings& row = Settings.Weather[Zone.currentWeatherIndex];
+void FormatDebugOverlay(const OverlayStatus& status) {
+    const char* zoneLabel = status.zoneLabel;
+    const WeatherSettings& row = status.row;
     // Blocks 0 to 4 are made of the label and the row alone, which change far
     // less often than every frame; formatting them is most of a pass's cost.
     if (Overlay.formattedLabel != zoneLabel || std::memcmp(&Overlay.formattedRow, &row, sizeof row) != 0) {
@@ -66,7 +65,7 @@ void FormatDebugOverlay(const char* zoneLabel) {
     // Read after the evaluation, so it shows what this pass left the wind at.
     const float windSpeed = natives::GetWindSpeed();
     FormatBlock(5, "spaceZoneTimecycMod: %s\n\nwind speed : %.2f\ntimecycle index: %d\n%s",
-                {row.SpaceZoneTimecycleModifier, windSpeed, Zone.timecycleIndex, ConfigFileName});
+                {row.SpaceZoneTimecycleModifier, windSpeed, status.timecycleIndex, status.configFileName});
 }
 
 void ResetDebugOverlay() { Overlay = OverlayModuleState{}; }

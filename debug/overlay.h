@@ -1,9 +1,12 @@
 // The debug overlay: six blocks of status text, formatted in every enabled
 // pass and drawn in debug mode at the start of the next one. Depends on the
-// settings record, the zone ladder's state and the native-call layer.
+// settings record and the native-call layer; what it shows of the script
+// and the zone ladder is handed to it (OverlayStatus), so it depends on
+// neither.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "config/settings.h"
 
@@ -29,11 +32,17 @@ void SetDebugTextColor();
 // each block's offset (screen fractions), at the configured scale.
 void DrawDebugOverlay();
 
-// Formats the six blocks from `zoneLabel` (the label of this pass's
-// evaluation), the current weather's settings row, the game's wind speed read
-// now, the timecycle index and the configuration file name. A block that
-// would exceed 98 characters is cut.
-void FormatDebugOverlay(const char* zoneLabel);
+// What the overlay shows of the pass that just ran.
+struct OverlayStatus {
+    const char* zoneLabel;       // the label of this pass's evaluation (static storage)
+    const WeatherSettings& row;  // the settings row in use
+    int32_t timecycleIndex;      // the game's modifier index read this pass
+    const char* configFileName;  // the configuration file in use
+};
+
+// Formats the six blocks from `status` and the game's wind speed, read now.
+// A block that would exceed 98 characters is cut.
+void FormatDebugOverlay(const OverlayStatus& status);
 
 // Empties the six blocks, as at load (for tests).
 void ResetDebugOverlay();

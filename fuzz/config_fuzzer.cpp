@@ -88,10 +88,10 @@ bool Redirects(const uint8_t* data, size_t size) {
     char name[SettingTextSize];
     platform::ProfileRead reads[] = {
         {"GLOBAL", "EnableAlternateConfigFile", platform::ProfileReadKind::Integer, 0, nullptr, nullptr, 0, 0, 0},
-        {"GLOBAL", "AlternateConfigFile", platform::ProfileReadKind::Text, 0, "atmosphere.ini", name, sizeof name, 0, 0},
+        {"GLOBAL", "AlternateConfigFile", platform::ProfileReadKind::Text, 0, DefaultConfigFileName, name, sizeof name, 0, 0},
     };
     platform::ReadProfileFromMemory(data, size, reads, 2);
-    return reads[0].number == 1 && std::strcmp(name, "atmosphere.ini") != 0;
+    return reads[0].number == 1 && std::strcmp(name, DefaultConfigFileName) != 0;
 }
 
 // Direct reads: the first bytes of the input name a section and a key, and
@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     CopyText(ModuleDirectory, "C:\\Games\\Fuzz\\");
     ResetSettingsToStartValues();
-    LoadConfiguration("atmosphere.ini", true);
+    LoadConfiguration(DefaultConfigFileName, true);
     CheckRecord();
 
     Require(served.reads == (Redirects(data, size) ? 2 : 1));

@@ -1,5 +1,6 @@
-// The eight functions of the host library, declared here from what the module
-// expects of them. On Windows they are imported from ScriptHookV.dll (the
+// The binding to the host: the eight functions of the host library, declared
+// here from what the module expects of them, and the entry point through which
+// the loader (on Linux the simulated host) enters the module. On Windows they are imported from ScriptHookV.dll (the
 // import library binds these plain names to the host's decorated exports, see
 // cmake/ScriptHookV.def); on Linux the simulated host defines them.
 #pragma once
@@ -24,3 +25,15 @@ void nativeInit(uint64_t hash);             // starts a native call
 void nativePush64(uint64_t value);          // pushes one argument
 uint64_t* nativeCall();                     // runs it; points at the result slots
 }
+
+// The loader's notifications, as Windows numbers them.
+inline constexpr uint32_t DllProcessDetach = 0;
+inline constexpr uint32_t DllProcessAttach = 1;
+inline constexpr uint32_t DllThreadAttach = 2;
+inline constexpr uint32_t DllThreadDetach = 3;
+
+// The module's entry point (entry/dll_main.cpp), called by the loader with
+// one of the notifications above. Always returns 1 (TRUE): the module never
+// fails its load. Written without <windows.h>: these types have the same
+// layout and calling convention as HINSTANCE, DWORD, LPVOID and BOOL on x64.
+extern "C" int DllMain(ModuleHandle instance, uint32_t reason, void* reserved);

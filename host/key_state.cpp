@@ -9,8 +9,8 @@ namespace {
 
 void ClearSlot(KeyState& slot) {
     slot.messageTick.store(0, std::memory_order_relaxed);
-    slot.extraFlagA.store(0, std::memory_order_relaxed);
-    slot.extraFlagB.store(0, std::memory_order_relaxed);
+    slot.withAlt.store(0, std::memory_order_relaxed);
+    slot.wasDownBefore.store(0, std::memory_order_relaxed);
     slot.released.store(0, std::memory_order_relaxed);
 }
 
@@ -21,8 +21,8 @@ void RecordKeyMessage(uint32_t key, uint16_t, uint8_t, int32_t, int32_t isWithAl
     if (key >= KeyStateSlots) return;
     KeyState& slot = KeyStateTable[key];
     slot.messageTick.store(platform::TickCount(), std::memory_order_relaxed);
-    slot.extraFlagA.store(static_cast<uint32_t>(isWithAlt), std::memory_order_relaxed);
-    slot.extraFlagB.store(static_cast<uint32_t>(wasDownBefore), std::memory_order_relaxed);
+    slot.withAlt.store(static_cast<uint32_t>(isWithAlt), std::memory_order_relaxed);
+    slot.wasDownBefore.store(static_cast<uint32_t>(wasDownBefore), std::memory_order_relaxed);
     slot.released.store(static_cast<uint32_t>(isUpNow), std::memory_order_relaxed);
 }
 

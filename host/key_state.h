@@ -11,11 +11,16 @@
 inline constexpr uint32_t KeyStateSlots = 255;         // codes 0..254 have a slot
 inline constexpr uint32_t KeyReleaseWindowMs = 100;    // a release counts this long
 
+// One key's latest message. The module reads only the tick and the release
+// flag; the slot keeps the alt and was-down flags as well because it is the
+// record of the whole message as the host delivered it: a debugger or a test
+// looking at the table sees what came in, the four words fill the slot's
+// 16 bytes either way, and no hotkey rule has to be changed to use them.
 struct KeyState {
-    std::atomic<uint32_t> messageTick;  // TickCount() when the latest message came, ms
-    std::atomic<uint32_t> extraFlagA;   // handler's fifth argument; stored, never read
-    std::atomic<uint32_t> extraFlagB;   // handler's sixth argument; stored, never read
-    std::atomic<uint32_t> released;     // non-zero when the latest message was a key-up
+    std::atomic<uint32_t> messageTick;    // TickCount() when the latest message came, ms
+    std::atomic<uint32_t> withAlt;        // handler's fifth argument (alt held); stored, never read
+    std::atomic<uint32_t> wasDownBefore;  // handler's sixth argument (key was down); stored, never read
+    std::atomic<uint32_t> released;       // non-zero when the latest message was a key-up
 };
 
 // The handler and the poll never wait for each other: the fields must be

@@ -125,8 +125,8 @@ void TextScale(float scaleX, float scaleY) {
     Call(hash::TextScale, EncodeFloat(scaleX), EncodeFloat(scaleY));
 }
 
-void TextColour(int32_t red, int32_t green, int32_t blue, int32_t alpha) {
-    Call(hash::TextColour, EncodeInt(red), EncodeInt(green), EncodeInt(blue), EncodeInt(alpha));
+void TextColor(int32_t red, int32_t green, int32_t blue, int32_t alpha) {
+    Call(hash::TextColor, EncodeInt(red), EncodeInt(green), EncodeInt(blue), EncodeInt(alpha));
 }
 
 void TextWrap(float start, float end) { Call(hash::TextWrap, EncodeFloat(start), EncodeFloat(end)); }

@@ -44,7 +44,7 @@ inline constexpr uint64_t ReadBooleanEntityTag         = 0xDACE671663F2F5DBull;
 inline constexpr uint64_t SetBooleanEntityTag          = 0x6B1E8E2ED1335B71ull;
 inline constexpr uint64_t TextFont                     = 0x66E0276CC5F6B9DAull;
 inline constexpr uint64_t TextScale                    = 0x07C837F9A01C34C9ull;
-inline constexpr uint64_t TextColour                   = 0xBE6B23FFA53FB442ull;
+inline constexpr uint64_t TextColor                   = 0xBE6B23FFA53FB442ull;
 inline constexpr uint64_t TextWrap                     = 0x63145D9C883A1A70ull;
 inline constexpr uint64_t TextShadow                   = 0x465C84BC39F1C351ull;
 inline constexpr uint64_t TextEdge                     = 0x441603240D202FA6ull;
@@ -104,7 +104,7 @@ void SetBooleanEntityTag(int32_t entity, const char* name, int32_t value);
 // On-screen text.
 void TextFont(int32_t font);
 void TextScale(float scaleX, float scaleY);
-void TextColour(int32_t red, int32_t green, int32_t blue, int32_t alpha);
+void TextColor(int32_t red, int32_t green, int32_t blue, int32_t alpha);
 void TextWrap(float start, float end);
 void TextShadow(int32_t distance, int32_t red, int32_t green, int32_t blue, int32_t alpha);
 void TextEdge(int32_t width, int32_t red, int32_t green, int32_t blue, int32_t alpha);

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/entry.h"
+#include "host/host_api.h"
 #include "sim/backend.h"
 #include "sim/mapped_image.h"
 #include "sim/path_text.h"

@@ -11,7 +11,7 @@
 #include <span>
 #include <utility>
 
-#include "host/entry.h"
+#include "host/host_api.h"
 #include "sim/backend.h"
 
 namespace sim {

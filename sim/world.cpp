@@ -47,7 +47,9 @@ constexpr NativeDescriptor Natives[] = {
     {h::SetBooleanEntityTag, "SetBooleanEntityTag", 3, {A::Int, A::Text, A::Int}, R::None},
     {h::TextFont, "TextFont", 1, {A::Int}, R::None},
     {h::TextScale, "TextScale", 2, {A::Float, A::Float}, R::None},
-    {h::TextColour, "TextColour", 4, {A::Int, A::Int, A::Int, A::Int}, R::None},
+    // Traces since the first release spell this one "TextColour"; kept, so
+    // that every recorded trace still compares.
+    {h::TextColor, "TextColour", 4, {A::Int, A::Int, A::Int, A::Int}, R::None},
     {h::TextWrap, "TextWrap", 2, {A::Float, A::Float}, R::None},
     {h::TextShadow, "TextShadow", 5, {A::Int, A::Int, A::Int, A::Int, A::Int}, R::None},
     {h::TextEdge, "TextEdge", 5, {A::Int, A::Int, A::Int, A::Int, A::Int}, R::None},
@@ -79,7 +81,7 @@ void PutLow32(uint64_t& slot, uint32_t bits) {
 
 void PutFloat(uint64_t& slot, float value) { PutLow32(slot, std::bit_cast<uint32_t>(value)); }
 
-void CopyColour(int32_t (&destination)[4], const Argument* source) {
+void CopyColor(int32_t (&destination)[4], const Argument* source) {
     for (int i = 0; i < 4; ++i) destination[i] = source[i].number;
 }
 
@@ -373,18 +375,18 @@ void RunNative(World& world, const NativeDescriptor& native, const uint64_t* arg
         world.pendingText.scaleX = a[0].real;
         world.pendingText.scaleY = a[1].real;
         break;
-    case h::TextColour: CopyColour(world.pendingText.colour, a); break;
+    case h::TextColor: CopyColor(world.pendingText.color, a); break;
     case h::TextWrap:
         world.pendingText.wrapStart = a[0].real;
         world.pendingText.wrapEnd = a[1].real;
         break;
     case h::TextShadow:
         world.pendingText.shadowDistance = a[0].number;
-        CopyColour(world.pendingText.shadowColour, a + 1);
+        CopyColor(world.pendingText.shadowColor, a + 1);
         break;
     case h::TextEdge:
         world.pendingText.edgeWidth = a[0].number;
-        CopyColour(world.pendingText.edgeColour, a + 1);
+        CopyColor(world.pendingText.edgeColor, a + 1);
         break;
     case h::BeginTextDraw:
         world.pendingText.kind = a[0].text;

@@ -88,12 +88,12 @@ struct DrawnText {
     float x = 0.0f, y = 0.0f;         // screen position, 0..1
     int32_t font = 0;
     float scaleX = 1.0f, scaleY = 1.0f;
-    int32_t colour[4] = {255, 255, 255, 255};  // red, green, blue, alpha
+    int32_t color[4] = {255, 255, 255, 255};  // red, green, blue, alpha
     float wrapStart = 0.0f, wrapEnd = 1.0f;
     int32_t shadowDistance = 0;
-    int32_t shadowColour[4] = {0, 0, 0, 0};
+    int32_t shadowColor[4] = {0, 0, 0, 0};
     int32_t edgeWidth = 0;
-    int32_t edgeColour[4] = {0, 0, 0, 0};
+    int32_t edgeColor[4] = {0, 0, 0, 0};
 };
 
 // The whole game state. A plain value: the session keeps one per finished

@@ -9,8 +9,9 @@
 
 #include "atmosphere/script.h"
 #include "config/settings.h"
+#include "host/host_api.h"
 #include "host/key_state.h"
-#include "tests/atmosphere/null_host.h"
+#include "null_host/null_host.h"
 
 namespace {
 // Plain integer: the module and this test share one thread.
@@ -45,6 +46,7 @@ TEST(PassAllocation, NoPassAllocatesThroughTheWholeLadder) {
     ResetAtmosphereModule();
     ResetSettingsToStartValues();
     ResetKeyStateTable();
+    DllMain(nullptr, DllProcessAttach, nullptr);  // registers the keyboard handler
     null_host::SetWeatherTransition("rain", "rain", 0.0f);
     null_host::SetAltitude(0.0f);
     AtmosphereStartup();

@@ -57,13 +57,13 @@ TEST_F(OverlayFlight, EachBlockIsOneStyledDrawAtItsOffset) {
         EXPECT_EQ(text.font, 0);
         EXPECT_FLOAT_EQ(text.scaleX, 0.33f);
         EXPECT_FLOAT_EQ(text.scaleY, 0.33f);
-        EXPECT_THAT(text.colour, ::testing::ElementsAre(255, 255, 0, 255));
+        EXPECT_THAT(text.color, ::testing::ElementsAre(255, 255, 0, 255));
         EXPECT_EQ(text.wrapStart, 0.0f);
         EXPECT_EQ(text.wrapEnd, 1.0f);
         EXPECT_EQ(text.shadowDistance, 3);
-        EXPECT_THAT(text.shadowColour, ::testing::ElementsAre(0, 0, 0, 0));
+        EXPECT_THAT(text.shadowColor, ::testing::ElementsAre(0, 0, 0, 0));
         EXPECT_EQ(text.edgeWidth, 1);
-        EXPECT_THAT(text.edgeColour, ::testing::ElementsAre(0, 0, 0, 205));
+        EXPECT_THAT(text.edgeColor, ::testing::ElementsAre(0, 0, 0, 205));
     }
     // The natives of one block in their order, after the tag commands and
     // before the evaluation reads the altitude.
@@ -80,7 +80,7 @@ TEST_F(OverlayFlight, EachBlockIsOneStyledDrawAtItsOffset) {
     EXPECT_EQ(begin[6 * 9], "IsCharacterInVehicle(257, 0) = 0");
 }
 
-TEST_F(OverlayFlight, PlacementAndColourFollowTheFile) {
+TEST_F(OverlayFlight, PlacementAndColorFollowTheFile) {
     WriteFile("atmosphere.ini",
               "[DEBUG]\nPosX=0.25\nPosY=0.1\nTextScale=0.5\nTextColorRed=1\nTextColorGreen=2\nTextColorBlue=300\n");
     Start("clouds", 40.0f);
@@ -90,7 +90,7 @@ TEST_F(OverlayFlight, PlacementAndColourFollowTheFile) {
     ASSERT_EQ(texts.size(), 6u);
     EXPECT_FLOAT_EQ(texts[0].x, 0.25f);
     EXPECT_FLOAT_EQ(texts[5].y, 0.1f + 0.5f * 1.2086f);
-    EXPECT_THAT(texts[3].colour, ::testing::ElementsAre(1, 2, 300, 255));
+    EXPECT_THAT(texts[3].color, ::testing::ElementsAre(1, 2, 300, 255));
 }
 
 TEST_F(OverlayFlight, ShowsTheTextOfThePreviousPass) {

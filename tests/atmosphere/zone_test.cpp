@@ -522,8 +522,8 @@ TEST_F(ZoneFlight, ExactlyOneZoneFlagAfterEveryEvaluation) {
     for (const float altitude : {850.0f, 1000.0f, 1300.0f, 1500.0f, 2500.0f, 3500.0f, 40.0f, 2500.0f}) {
         FlyTo(altitude);
         const ZoneFlags& z = Zone.ZoneState;
-        EXPECT_EQ(z.inNormalZone + z.inCloudZoneStart + z.inCloudZoneEnd + z.inAboveCloudZoneStart +
-                      z.inAboveCloudZoneEnd + z.inSpaceZoneStart + z.inSpaceZone,
+        EXPECT_EQ(z.inNormalZone + z.inCloudZoneStart + z.inCloudZone + z.inAboveCloudsZoneStart +
+                      z.inAboveCloudsZone + z.inSpaceZoneStart + z.inSpaceZone,
                   1)
             << "at " << altitude;
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/entry.h"
+#include "host/host_api.h"
 #include "host/key_state.h"
 #include "sim/session.h"
 

@@ -29,7 +29,7 @@ protected:
     }
     static bool SlotIsZero(uint32_t key) {
         const KeyState& slot = KeyStateTable[key];
-        return slot.messageTick.load() == 0 && slot.extraFlagA.load() == 0 && slot.extraFlagB.load() == 0 &&
+        return slot.messageTick.load() == 0 && slot.withAlt.load() == 0 && slot.wasDownBefore.load() == 0 &&
                slot.released.load() == 0;
     }
 
@@ -48,13 +48,13 @@ TEST_F(KeyStateTest, MessageOverwritesTheWholeSlotWithTheFifthToSeventhArguments
     RecordKeyMessage(F9, 3, 0x43, 1, 7, 9, 1);
     const KeyState& slot = KeyStateTable[F9];
     EXPECT_EQ(slot.messageTick.load(), 5000u);
-    EXPECT_EQ(slot.extraFlagA.load(), 7u);
-    EXPECT_EQ(slot.extraFlagB.load(), 9u);
+    EXPECT_EQ(slot.withAlt.load(), 7u);
+    EXPECT_EQ(slot.wasDownBefore.load(), 9u);
     EXPECT_EQ(slot.released.load(), 1u);
     session.SetNow(5001);
     RecordKeyMessage(F9, 1, 0, 0, 0, 0, 0);
     EXPECT_EQ(slot.messageTick.load(), 5001u);
-    EXPECT_EQ(slot.extraFlagA.load(), 0u);
+    EXPECT_EQ(slot.withAlt.load(), 0u);
     EXPECT_EQ(slot.released.load(), 0u);
 }
 
@@ -85,7 +85,7 @@ TEST_F(KeyStateTest, ReleaseOlderThan100MillisecondsIsFalseAndLeavesTheSlot) {
     EXPECT_FALSE(PollAt(F9, 2500));
     const KeyState& slot = KeyStateTable[F9];
     EXPECT_EQ(slot.messageTick.load(), 2000u);
-    EXPECT_EQ(slot.extraFlagB.load(), 1u);
+    EXPECT_EQ(slot.wasDownBefore.load(), 1u);
     EXPECT_EQ(slot.released.load(), 1u);
 }
 

@@ -92,7 +92,7 @@ TEST_F(NativesTest, EveryWrapperPushesItsArgumentsInOrder) {
         {"TextFont", [] { natives::TextFont(0); }, h::TextFont, {TraceValue::Int(0)}},
         {"TextScale", [] { natives::TextScale(0.33f, 0.5f); }, h::TextScale,
          {TraceValue::Float(0.33f), TraceValue::Float(0.5f)}},
-        {"TextColour", [] { natives::TextColour(255, 128, 1, 255); }, h::TextColour,
+        {"TextColour", [] { natives::TextColor(255, 128, 1, 255); }, h::TextColor,
          {TraceValue::Int(255), TraceValue::Int(128), TraceValue::Int(1), TraceValue::Int(255)}},
         {"TextWrap", [] { natives::TextWrap(0.0f, 1.0f); }, h::TextWrap,
          {TraceValue::Float(0.0f), TraceValue::Float(1.0f)}},

@@ -60,7 +60,7 @@ void ProbePass() {
                   static_cast<double>(altitude), static_cast<double>(sine), static_cast<int>(fileIndex));
     natives::TextFont(0);
     natives::TextScale(0.33f, 0.33f);
-    natives::TextColour(random & 0xFF, 128, 64, 255);
+    natives::TextColor(random & 0xFF, 128, 64, 255);
     natives::TextWrap(0.0f, 1.0f);
     natives::TextShadow(3, 0, 0, 0, 0);
     natives::TextEdge(1, 0, 0, 0, 205);

@@ -321,7 +321,7 @@ TEST_F(SimTest, TextDrawsAreCollectedPerFrame) {
     sim::World& world = session.world();
     natives::TextFont(0);
     natives::TextScale(0.33f, 0.33f);
-    natives::TextColour(255, 200, 100, 255);
+    natives::TextColor(255, 200, 100, 255);
     natives::TextEdge(1, 0, 0, 0, 205);
     natives::BeginTextDraw("STRING");
     natives::AddText("normalzone\n");
@@ -334,8 +334,8 @@ TEST_F(SimTest, TextDrawsAreCollectedPerFrame) {
     EXPECT_EQ(first.text, "normalzone\nmore");
     EXPECT_EQ(first.kind, "STRING");
     EXPECT_EQ(first.scaleX, 0.33f);
-    EXPECT_EQ(first.colour[1], 200);
-    EXPECT_EQ(first.edgeColour[3], 205);
+    EXPECT_EQ(first.color[1], 200);
+    EXPECT_EQ(first.edgeColor[3], 205);
     EXPECT_EQ(first.y, 0.25f);
     EXPECT_EQ(world.textsThisFrame[1].scaleX, 1.0f) << "the style lasts one draw";
     natives::AddText("orphan");

@@ -8,10 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "config/configuration.h"
 #include "tools/preview/commands.h"
 
 void AddCheckCommand(CLI::App& app, int& exitCode) {
-    auto path = std::make_shared<std::string>("atmosphere.ini");
+    auto path = std::make_shared<std::string>(DefaultConfigFileName);
     CLI::App* command = app.add_subcommand("check", "Explain what the module will silently do with a configuration file");
     command->add_option("CONFIG", *path, "Configuration file")->capture_default_str();
     command->callback([path, &exitCode] { exitCode = preview::CheckCommand(*path, std::cout); });

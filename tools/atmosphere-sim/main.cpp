@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/configuration.h"
 #include "sim/path_text.h"
 #include "tools/atmosphere-sim/check_command.h"
 #include "tools/atmosphere-sim/config_command.h"
@@ -77,7 +78,7 @@ int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
                       << "\nRun with --help for examples.\n";
             return 2;
         }
-        file = (PathFromText(ExecutableDirectory()) / "atmosphere.ini").string();
+        file = (PathFromText(ExecutableDirectory()) / DefaultConfigFileName).string();
         break;
     case Invocation::OpenFile:
         file = arguments.front();

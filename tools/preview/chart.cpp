@@ -13,7 +13,7 @@
 #include <map>
 #include <vector>
 
-#include "atmosphere/zone_names.h"
+#include "atmosphere/zone.h"
 
 namespace preview {
 namespace {
@@ -46,13 +46,9 @@ struct Panel {
     }
 };
 
-// Fills by rung; the names come from ZoneNames.
-constexpr const char* ZoneFills[ZoneCount] = {"#e8f4e8", "#dfe9f5", "#c9d9ee", "#e9e2f4",
-                                               "#d8ccef", "#f1dede", "#e2c4c4"};
-
 struct SeriesStyle {
     const char* label;
-    const char* colour;
+    const char* color;
     const char* dash;  // empty for a solid line
 };
 
@@ -67,7 +63,7 @@ constexpr SeriesStyle GameWindStyle{"game's own wind", "#7fcf8f", "5 4"};
 struct EventStyle {
     EventKind kind;
     int lane;
-    const char* colour;
+    const char* color;
     const char* label;
 };
 
@@ -231,7 +227,7 @@ void DrawLegend(Svg& svg, const Layout& layout, double top) {
     y += 18;
     for (const SeriesDefinition& series : Series) {
         const SeriesStyle* style = series.style;
-        std::string attributes = "stroke=\"" + std::string(style->colour) + "\" stroke-width=\"2\"";
+        std::string attributes = "stroke=\"" + std::string(style->color) + "\" stroke-width=\"2\"";
         if (*style->dash) attributes += " stroke-dasharray=\"" + std::string(style->dash) + "\"";
         svg.Line(x, y - 4, x + 24, y - 4, attributes.c_str());
         svg.Text(x + 30, y, style->label);
@@ -239,7 +235,7 @@ void DrawLegend(Svg& svg, const Layout& layout, double top) {
     }
     y += 8;
     for (const EventStyle& style : EventStyles) {
-        svg.Raw("<circle cx=\"" + Number(x + 12) + "\" cy=\"" + Number(y - 4) + "\" r=\"4\" fill=\"" + style.colour +
+        svg.Raw("<circle cx=\"" + Number(x + 12) + "\" cy=\"" + Number(y - 4) + "\" r=\"4\" fill=\"" + style.color +
                 "\"/>\n");
         svg.Text(x + 30, y, style.label);
         y += 18;
@@ -251,7 +247,7 @@ void DrawLegend(Svg& svg, const Layout& layout, double top) {
     y += 26;
     for (int zone = 0; zone < ZoneCount; ++zone) {
         svg.Rect(x, y - 11, 24, 12, std::string("fill=\"") + ZoneFills[zone] + "\" stroke=\"#bbbbbb\"");
-        svg.Text(x + 30, y, ZoneNames[zone].name);
+        svg.Text(x + 30, y, Zones[zone].name);
         y += 18;
     }
 }
@@ -382,14 +378,14 @@ std::string ChartBuilder::Render() const {
             }
             if (!labelled[zone] && yBottom - yTop >= 12 && x1 - x0 > 60) {
                 bandLabels += "<text x=\"" + Number(x0 + 6) + "\" y=\"" + Number(yBottom - 4) +
-                              "\" fill=\"#555555\" font-size=\"11\">" + Escape(ZoneNames[zone].name) + "</text>\n";
+                              "\" fill=\"#555555\" font-size=\"11\">" + Escape(Zones[zone].name) + "</text>\n";
                 labelled[zone] = true;
             }
             lower = upper;
         }
     }
     for (int zone = 0; zone < ZoneCount; ++zone) {
-        svg.Raw(std::string("<path class=\"zone-band\" data-zone=\"") + ZoneNames[zone].name + "\" fill=\"" +
+        svg.Raw(std::string("<path class=\"zone-band\" data-zone=\"") + Zones[zone].name + "\" fill=\"" +
                 ZoneFills[zone] + "\" d=\"" + (bandPaths[zone].empty() ? "M0 0" : bandPaths[zone]) + "\"/>\n");
     }
     svg.Raw(bandLabels);
@@ -436,7 +432,7 @@ std::string ChartBuilder::Render() const {
             }
         }
         std::string attributes =
-            "fill=\"none\" stroke=\"" + std::string(series.style->colour) + "\" stroke-width=\"1.6\"";
+            "fill=\"none\" stroke=\"" + std::string(series.style->color) + "\" stroke-width=\"1.6\"";
         if (*series.style->dash) attributes += " stroke-dasharray=\"" + std::string(series.style->dash) + "\"";
         svg.Raw("<path id=\"" + std::string(series.id) + "\" class=\"series\" data-label=\"" +
                 Escape(series.style->label) + "\" d=\"" + (path.empty() ? std::string("M0 0") : path) + "\" " +
@@ -474,7 +470,7 @@ std::string ChartBuilder::Render() const {
             svg.Raw("<g class=\"event\" data-kind=\"" + std::string(EventKindName(main)) + "\" data-count=\"" +
                     std::to_string(cluster.count) + "\"><title>" + Escape(title) + "</title><circle cx=\"" +
                     Number(x) + "\" cy=\"" + Number(y) + "\" r=\"" + (merged ? "7" : "4") + "\" fill=\"" +
-                    StyleOf(main).colour + "\" fill-opacity=\"0.85\"/>");
+                    StyleOf(main).color + "\" fill-opacity=\"0.85\"/>");
             if (merged) {
                 svg.Raw("<text x=\"" + Number(x) + "\" y=\"" + Number(y + 3) +
                         "\" text-anchor=\"middle\" font-size=\"9\" fill=\"#ffffff\">" +

@@ -12,12 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "atmosphere/zone.h"
 #include "tools/preview/timeline.h"
 
 namespace preview {
 
 // The full chart of the tool, or a small one for the report's every-weather view.
 enum class ChartSize { Full, Small };
+
+// The fill of each zone's band, by ZoneId, in the chart and on the report page.
+inline constexpr const char* ZoneFills[ZoneCount] = {"#e8f4e8", "#dfe9f5", "#c9d9ee", "#e9e2f4",
+                                                     "#d8ccef", "#f1dede", "#e2c4c4"};
 
 class ChartBuilder final : public FrameObserver {
 public:

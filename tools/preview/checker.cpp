@@ -19,6 +19,7 @@
 #include <fstream>
 #include <optional>
 
+#include "atmosphere/zone.h"
 #include "config/configuration_reads.h"
 #include "config/number_text.h"
 #include "config/setting_keys.h"
@@ -789,34 +790,34 @@ private:
     }
 
     void CheckZoneOrder(int weather) {
-        static constexpr const char* ZoneNames[7] = {"normal zone",       "cloud-start band",        "cloud zone",
-                                                     "above-clouds-start band", "above-clouds zone", "space-start band",
-                                                     "space zone"};
         const WeatherSettings& row = record_.Weather[weather];
-        const float t[6] = {row.NormalZoneEnd,        row.CloudZoneStart,     row.CloudZoneEnd,
-                            row.AboveCloudsZoneStart, row.AboveCloudsZoneEnd, row.SpaceZoneStart};
+        const auto threshold = [&row](size_t zone) { return row.*Zones[zone].upper; };
         // Zone k is taken when every lower threshold test passed and its own failed.
         std::vector<std::string> unreachable;
         double lower = -INFINITY;
         bool lowerPossible = true;
-        for (int zone = 0; zone < 7; ++zone) {
+        for (int zone = 0; zone < ZoneCount; ++zone) {
+            const bool top = zone == ZoneCount - 1;
+            const float upper = top ? INFINITY : threshold(zone);
             bool reachable = lowerPossible;
-            if (zone < 6 && reachable) reachable = std::isnan(t[zone]) || t[zone] > lower;
-            if (zone == 6) reachable = lowerPossible && lower < INFINITY;
-            if (!reachable) unreachable.emplace_back(ZoneNames[zone]);
-            if (zone < 6) {
-                if (std::isnan(t[zone]) || t[zone] == INFINITY) lowerPossible = false;
-                else lower = std::max<double>(lower, t[zone]);
+            if (!top && reachable) reachable = std::isnan(upper) || upper > lower;
+            if (top) reachable = lowerPossible && lower < INFINITY;
+            if (!reachable) unreachable.emplace_back(Zones[zone].name);
+            if (!top) {
+                if (std::isnan(upper) || upper == INFINITY) lowerPossible = false;
+                else lower = std::max<double>(lower, upper);
             }
         }
         if (unreachable.empty()) return;
         std::string list;
         for (size_t i = 0; i < unreachable.size(); ++i) list += (i ? ", " : "") + unreachable[i];
         std::string values;
-        for (size_t i = 0; i < 6; ++i) values += (i ? ", " : "") + std::string(WeatherSettingKeys[i].key) + " " + Real(t[i]);
+        for (size_t i = 0; i + 1 < ZoneCount; ++i) {
+            values += (i ? ", " : "") + std::string(Zones[i].upperKey) + " " + Real(threshold(i));
+        }
         int line = 0;
-        for (size_t i = 1; i < 6 && line == 0; ++i) {
-            if (!(t[i] >= t[i - 1])) line = LineOfRead(WeatherReadIndex(weather, i));
+        for (size_t i = 1; i + 1 < ZoneCount && line == 0; ++i) {
+            if (!(threshold(i) >= threshold(i - 1))) line = LineOfRead(WeatherReadIndex(weather, i));
         }
         if (line == 0) line = firstSectionLine_[3 + static_cast<size_t>(weather)];
         Add(line, Severity::Error,

@@ -6,10 +6,12 @@
 #include <iosfwd>
 #include <string>
 
+#include "config/configuration.h"
+
 namespace preview {
 
 struct RunRequest {
-    std::string configPath = "atmosphere.ini";
+    std::string configPath = DefaultConfigFileName;
     std::string outputDirectory = "preview";
     std::string weather = "CLOUDS";     // upper-case weather name of the built-in climb
     float speed = 2.0f;                 // units per frame, built-in climb

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "atmosphere/zone_names.h"
+#include "atmosphere/zone.h"
 #include "config/settings.h"
 #include "tools/preview/chart.h"
 
@@ -37,7 +37,6 @@ std::string Inline(const std::string& svg) {
     return inner;
 }
 
-const char* const Fills[ZoneCount] = {"#e8f4e8", "#dfe9f5", "#c9d9ee", "#e9e2f4", "#d8ccef", "#f1dede", "#e2c4c4"};
 
 const char* const Style = R"(
 body { font-family: sans-serif; margin: 24px; color: #222; max-width: 1500px; }
@@ -61,7 +60,7 @@ std::string SummaryTable(const ZoneSummary& summary) {
         "<th>frames</th><th>row</th><th>weather</th><th>modifier, strength</th><th>cloud set, opacity</th>"
         "<th>wind</th><th>effect level</th><th>lightning</th><th>actions</th></tr>\n";
     for (int index = 0; index < ZoneCount; ++index) {
-        const ZoneName& zone = ZoneNames[index];
+        const ZoneInfo& zone = Zones[index];
         const ZoneSummary::Zone& z = summary.Zones()[static_cast<size_t>(index)];
         html += "<tr><td><b>" + Html(zone.name) + "</b></td>" + Cell(ZoneLabelText(index)) + Cell(ZoneKeysText(index));
         if (z.frames == 0) {
@@ -138,7 +137,7 @@ std::string RenderLadder(int weather) {
     constexpr double Width = 270, Height = 330, Top = 10, Bottom = 320, BarLeft = 50, BarWidth = 36, LineGap = 11;
     double high = 1;
     for (int zone = 0; zone < ZoneCount - 1; ++zone) {
-        const double threshold = row.*ZoneNames[zone].upper;
+        const double threshold = row.*Zones[zone].upper;
         if (std::isfinite(threshold)) high = std::max(high, threshold);
     }
     high *= 1.1;
@@ -150,18 +149,18 @@ std::string RenderLadder(int weather) {
     double lower = 0, nameY = Bottom + LineGap, valueY = Bottom + LineGap;
     for (int zone = 0; zone < ZoneCount; ++zone) {
         // Thresholds out of order leave a rung without height: the module never reaches it.
-        const double upper = zone < ZoneCount - 1 ? std::max<double>(lower, row.*ZoneNames[zone].upper) : high;
+        const double upper = zone < ZoneCount - 1 ? std::max<double>(lower, row.*Zones[zone].upper) : high;
         const double top = y(upper), bottom = y(lower);
         svg += "<rect x=\"" + Number(BarLeft) + "\" y=\"" + Number(top) + "\" width=\"" + Number(BarWidth) +
-               "\" height=\"" + Number(std::max(0.0, bottom - top)) + "\" fill=\"" + Fills[zone] +
-               "\" stroke=\"#999\"><title>" + Html(ZoneNames[zone].name) + "</title></rect>";
+               "\" height=\"" + Number(std::max(0.0, bottom - top)) + "\" fill=\"" + ZoneFills[zone] +
+               "\" stroke=\"#999\"><title>" + Html(Zones[zone].name) + "</title></rect>";
         nameY = std::min((top + bottom) / 2 + 3, nameY - LineGap);
         svg += "<text x=\"" + Number(BarLeft + BarWidth + 6) + "\" y=\"" + Number(nameY) + "\">" +
-               Html(std::string(ZoneNames[zone].name) + (upper <= lower ? " (never reached)" : "")) + "</text>";
+               Html(std::string(Zones[zone].name) + (upper <= lower ? " (never reached)" : "")) + "</text>";
         if (zone < ZoneCount - 1) {
             valueY = std::min(top + 3, valueY - LineGap);
             svg += "<text x=\"" + Number(BarLeft - 4) + "\" y=\"" + Number(valueY) +
-                   "\" text-anchor=\"end\" fill=\"#555\">" + Number(row.*ZoneNames[zone].upper) + "</text>";
+                   "\" text-anchor=\"end\" fill=\"#555\">" + Number(row.*Zones[zone].upper) + "</text>";
         }
         lower = upper;
     }

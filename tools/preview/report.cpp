@@ -11,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "atmosphere/zone_names.h"
+#include "atmosphere/zone.h"
 #include "config/settings.h"
 #include "tools/preview/runner.h"
 
@@ -146,14 +146,14 @@ std::string FormatRange(float low, float high) {
 }
 
 std::string ZoneKeysText(int index) {
-    const ZoneName& zone = ZoneNames[index];
+    const ZoneInfo& zone = Zones[index];
     if (zone.lowerKey == nullptr) return std::string("below ") + zone.upperKey;
     if (zone.upperKey == nullptr) return std::string(zone.lowerKey) + " and up";
     return std::string(zone.lowerKey) + " to " + zone.upperKey;
 }
 
 std::string ZoneLabelText(int index) {
-    const char* label = ZoneNames[index].label;
+    const char* label = Zones[index].label;
     return std::string(label, std::char_traits<char>::length(label) - 1);
 }
 
@@ -211,7 +211,7 @@ void TimelineCsvWriter::Frame(const FrameSample& s) {
     row += ',';
     AppendInteger(row, s.flashes);
     row += ',';
-    if (s.zoneIndex >= 0) row += ZoneNames[s.zoneIndex].name;
+    if (s.zoneIndex >= 0) row += Zones[s.zoneIndex].name;
     row += ',';
     if (const char* name = CloudNameOfSet(s.cloudSet)) row += name;
     row += s.enabled ? ",on," : ",off,";
@@ -320,7 +320,7 @@ void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
     }
     out << WeatherFractionNote << "\n\n";
     for (int index = 0; index < ZoneCount; ++index) {
-        out << ZoneNames[index].name << " [" << ZoneLabelText(index) << ", " << ZoneKeysText(index) << "]: ";
+        out << Zones[index].name << " [" << ZoneLabelText(index) << ", " << ZoneKeysText(index) << "]: ";
         const ZoneSummary::Zone& z = summary.Zones()[static_cast<size_t>(index)];
         if (z.frames == 0) {
             out << "not reached\n\n";

@@ -11,7 +11,7 @@
 #include "atmosphere/lightning.h"
 #include "atmosphere/script.h"
 #include "atmosphere/zone.h"
-#include "atmosphere/zone_names.h"
+#include "atmosphere/zone.h"
 #include "config/configuration.h"
 #include "config/configuration_reads.h"
 #include "config/settings.h"
@@ -206,10 +206,10 @@ private:
 void SampleModule(FrameSample& sample, ConfigFileInUse& configFile) {
     sample.enabled = Script.enabled;
     sample.debug = Script.debugMode;
-    sample.zoneIndex = Script.enabled ? ZoneIndexOf(Zone.ZoneState) : -1;
+    sample.zoneIndex = Script.enabled ? static_cast<int>(ZoneOf(Zone.ZoneState)) : -1;
     sample.zone.clear();
     if (sample.zoneIndex >= 0) {
-        const char* label = ZoneNames[sample.zoneIndex].label;
+        const char* label = Zones[sample.zoneIndex].label;
         sample.zone.assign(label, std::strlen(label) - 1);  // without the line break
     }
     const WeatherIndex row = Zone.currentWeatherIndex >= 0 && Zone.currentWeatherIndex < WeatherCount
@@ -217,7 +217,7 @@ void SampleModule(FrameSample& sample, ConfigFileInUse& configFile) {
                                  : 0;
     const WeatherSettings& settings = Settings.Weather[row];
     sample.rowWeather.assign(WeatherNames[row]);
-    for (int zone = 0; zone < ZoneCount - 1; ++zone) sample.thresholds[zone] = settings.*ZoneNames[zone].upper;
+    for (int zone = 0; zone < ZoneCount - 1; ++zone) sample.thresholds[zone] = settings.*Zones[zone].upper;
     sample.configFile = configFile.Describe(ConfigFileName);
 }
 

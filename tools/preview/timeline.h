@@ -39,7 +39,7 @@ struct FrameSample {
     int frame = 0;
     float altitude = 0;              // of the player, or of the vehicle the player is in
     std::string zone;                // zone label without its line break; empty while disabled
-    int zoneIndex = -1;              // rung 0..6 of ZoneNames; -1 while disabled
+    int zoneIndex = -1;              // zone 0..6 of Zones (a ZoneId); -1 while disabled
     ZoneThresholds thresholds{};     // of the row in use after the pass
     std::string rowWeather;          // upper-case name of the row in use
     std::string weatherFrom;         // the game's weather transition, as names

@@ -3,7 +3,7 @@
 // every key. What a load/unload cycle of it leaves behind is the share of
 // the stand-in host, the C runtime and wine, against which the real
 // module's cycles are measured.
-#include "host/entry.h"
+#include "host/host_api.h"
 
 namespace {
 

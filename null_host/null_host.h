@@ -1,8 +1,9 @@
 // A host that answers every native the module uses and records nothing: the
 // eight host functions and the platform seam with fixed, settable answers.
 // It backs the allocation test and the pass benchmark, where a recording
-// host would measure itself. Link it instead of the simulated host, never
-// beside it.
+// host would measure itself. One backend of the host binding and the
+// platform seam, like the simulated host (sim/): a program links the module
+// library with one of the two, never both.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +17,9 @@ void SetAltitude(float altitude);
 // the module hashes them, and the fraction.
 void SetWeatherTransition(const char* fromName, const char* toName, float fraction);
 
-// Delivers the release of `key` to the module's keyboard handler; the clock
-// stands still, so the next pass sees it.
+// Delivers the release of `key` to the keyboard handler the module
+// registered (at process attach); the clock stands still, so the next pass
+// sees it.
 void ReleaseKey(uint32_t key);
 
 }  // namespace null_host

@@ -1,9 +1,7 @@
-// The library entry: registers the script and the keyboard handler with the
-// host at load, and puts the game back and unregisters both at unload.
-// Written without <windows.h>: the types below have the same layout and
-// calling convention as HINSTANCE, DWORD, LPVOID and BOOL on x64.
-#include "host/entry.h"
-
+// The top of the module: the library entry registers the script and the
+// keyboard handler with the host at load, and puts the game back and
+// unregisters both at unload. It sits above every other folder, since it is
+// the one place that ties the host binding to the script.
 #include "atmosphere/script.h"
 #include "host/host_api.h"
 #include "host/key_state.h"

@@ -1,12 +1,11 @@
 // The answering, non-recording host. Every answer is computed from a few
 // fixed values; nothing grows, so a pass through it allocates nothing of its own.
-#include "tests/atmosphere/null_host.h"
+#include "null_host/null_host.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "host/host_api.h"
-#include "host/key_state.h"
 #include "host/natives.h"
 #include "platform/platform.h"
 
@@ -24,9 +23,10 @@ struct NullHostState {
     uint32_t toHash;
     float fraction;
     uint32_t randomState;              // msvcrt-style LCG, never seeded
+    KeyboardHandler keyboardHandler;   // the module's, once registered
 };
 
-NullHostState host{0, {}, 0, {}, 0.0f, 0, 0, 0.0f, 1};
+NullHostState host{0, {}, 0, {}, 0.0f, 0, 0, 0.0f, 1, nullptr};
 
 // FNV-1a: any stable 32-bit hash serves as the game's weather-name hash.
 uint32_t NameHash(const char* name) {
@@ -56,15 +56,19 @@ void SetWeatherTransition(const char* fromName, const char* toName, float fracti
     host.fraction = fraction;
 }
 
-void ReleaseKey(uint32_t key) { RecordKeyMessage(key, 1, 0, 0, 0, 1, 1); }
+void ReleaseKey(uint32_t key) {
+    if (host.keyboardHandler != nullptr) host.keyboardHandler(key, 1, 0, 0, 0, 1, 1);
+}
 
 }  // namespace null_host
 
 extern "C" {
 void scriptRegister(ModuleHandle, void (*)()) {}
 void scriptUnregister(ModuleHandle) {}
-void keyboardHandlerRegister(KeyboardHandler) {}
-void keyboardHandlerUnregister(KeyboardHandler) {}
+void keyboardHandlerRegister(KeyboardHandler handler) { host.keyboardHandler = handler; }
+void keyboardHandlerUnregister(KeyboardHandler handler) {
+    if (host.keyboardHandler == handler) host.keyboardHandler = nullptr;
+}
 void scriptWait(uint32_t) {}
 
 void nativeInit(uint64_t hash) {
