@@ -2,10 +2,6 @@
 // from a profile file beside the game executable.
 #pragma once
 
-// The configuration file's name when nothing else is chosen: the file the
-// module reads beside the game, and the name that never redirects.
-inline constexpr char DefaultConfigFileName[] = "atmosphere.ini";
-
 inline constexpr int ModuleDirectorySize = 260;   // MAX_PATH, NUL included
 inline constexpr int ConfigFileNameSize = 64;
 

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "config/configuration.h"
 #include "config/settings.h"
 
 // How a key's text becomes a value.

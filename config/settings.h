@@ -15,6 +15,10 @@ inline constexpr int CloudNameSize = 14;         // longest configuration cloud 
 inline constexpr int CloudSetNameSize = 15;      // longest host cloud-set name is 14
 inline constexpr int CloudFallbackPosition = 14; // "NO_CLOUDS", host set "Snowy 01"
 
+// The configuration file's name when nothing else is chosen: the file the
+// module reads beside the game, and the name that never redirects.
+inline constexpr char DefaultConfigFileName[] = "atmosphere.ini";
+
 // A weather type, 0..14 in the order of WeatherNames; stored in 32 bits.
 using WeatherIndex = int32_t;
 

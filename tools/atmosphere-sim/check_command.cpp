@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "config/configuration.h"
+#include "config/settings.h"
 #include "tools/preview/commands.h"
 
 void AddCheckCommand(CLI::App& app, int& exitCode) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/configuration.h"
+#include "config/settings.h"
 #include "sim/path_text.h"
 #include "tools/atmosphere-sim/check_command.h"
 #include "tools/atmosphere-sim/config_command.h"

@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "config/configuration.h"
+#include "config/settings.h"
 
 namespace preview {
 

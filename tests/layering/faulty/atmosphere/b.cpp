@@ -1,0 +1,2 @@
+#include "atmosphere/b.h"
+#include "atmosphere/a.h"

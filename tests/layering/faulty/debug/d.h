@@ -1,0 +1,2 @@
+#pragma once
+#include "tools/preview/chart.h"
