@@ -2,7 +2,7 @@
 // same spread of floats as the Linux test. Exit status 0 when they agree.
 #include <cstdio>
 
-#include "tests/atmosphere/fixed2_check.h"
+#include "tests/debug/fixed2_check.h"
 
 int main() {
     const Fixed2Report report = CompareFixed2WithPrintf(4093);

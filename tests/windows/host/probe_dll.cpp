@@ -1,5 +1,5 @@
-// The probe module's library entry for the wine tests (tests/host/probe_module.h).
-#include "tests/host/probe_module.h"
+// The probe module's library entry for the wine tests (tests/sim/probe_module.h).
+#include "tests/sim/probe_module.h"
 
 extern "C" int DllMain(ModuleHandle instance, uint32_t reason, void* reserved) {
     return ProbeModuleEntry(instance, reason, reserved);

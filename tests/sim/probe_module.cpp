@@ -1,7 +1,7 @@
 // The probe module's script: the same sequence of calls on every platform,
 // with arguments derived from the frame, the world's answers, the clock and
 // rand(), so that any difference between the two hosts shows in the trace.
-#include "tests/host/probe_module.h"
+#include "tests/sim/probe_module.h"
 
 #include <cstdio>
 

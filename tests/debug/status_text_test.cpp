@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "debug/status_text.h"
-#include "tests/atmosphere/fixed2_check.h"
+#include "tests/debug/fixed2_check.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "sim/scenario.h"
-#include "tests/host/probe_module.h"
+#include "tests/sim/probe_module.h"
 
 namespace {
 

@@ -143,7 +143,7 @@ bool IsPrintable(const std::string& text) {
 TEST(CheckerInput, FindingsAreSafeToPrint) {
     std::vector<std::string> inputs = {"[CLOUDS]\nNormalZoneClouds=\x1B[31mred\x07\n"s, "[CLOUDS]\nNormalZoneClouds=\xC3\xA9\xE9\xFF\n"s,
                                        Utf16("[CLOUDS]\nNormalZoneClouds=\x01\n", true)};
-    for (const auto& entry : fs::directory_iterator(ATMOSPHERE_SOURCE_DIR "/tests/checker/regressions")) {
+    for (const auto& entry : fs::directory_iterator(ATMOSPHERE_SOURCE_DIR "/tests/tools/preview/checker_regressions")) {
         inputs.push_back(ReadAll(entry.path().string()));
     }
     for (const std::string& input : inputs) {

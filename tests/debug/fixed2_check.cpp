@@ -1,5 +1,5 @@
 // The comparison behind fixed2_check.h.
-#include "tests/atmosphere/fixed2_check.h"
+#include "tests/debug/fixed2_check.h"
 
 #include <bit>
 #include <cmath>
