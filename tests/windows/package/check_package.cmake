@@ -3,7 +3,7 @@
 # debug sections (their debug files stay in the build folder), the tool
 # importing only system libraries, and one version in the module's version
 # resource, the tool's and the tool's --version.
-# Inputs: BUILD_DIR, VERSION, WINE, OBJDUMP, WINDRES.
+# Inputs: BUILD_DIR, VERSION, WINE, OBJDUMP, WINDRES, CHANGELOG.
 set(zip "${BUILD_DIR}/atmosphere-${VERSION}-win64.zip")
 file(REMOVE "${zip}")
 execute_process(COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP --config "${BUILD_DIR}/CPackConfig.cmake"
@@ -56,6 +56,13 @@ execute_process(COMMAND ${WINE} "${unpacked}/atmosphere-sim.exe" --version
 if(NOT result EQUAL 0 OR NOT tool_version STREQUAL "atmosphere-sim ${resource_version_atmosphere.asi}\n")
   string(APPEND problems "atmosphere-sim.exe --version says \"${tool_version}\" (${result}); "
                          "the module's version resource says ${resource_version_atmosphere.asi}\n")
+endif()
+
+# The newest entry of the changelog names the version being packaged.
+file(STRINGS "${CHANGELOG}" headings REGEX "^## ")
+list(GET headings 0 newest)
+if(NOT newest MATCHES "^## ${VERSION} ")
+  string(APPEND problems "CHANGELOG.md's newest entry is \"${newest}\", not ${VERSION}\n")
 endif()
 
 if(problems)
