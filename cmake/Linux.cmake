@@ -18,6 +18,7 @@ if(ATMOSPHERE_FUZZ)
   add_compile_options(-fsanitize=address,undefined -fsanitize-coverage=inline-8bit-counters,pc-table
     -fsanitize-coverage-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt
     -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
 endif()
 
 # The module as a static library; the platform seam and the host functions

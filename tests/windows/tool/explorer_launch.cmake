@@ -5,7 +5,7 @@
 # shell's console it never waits.
 # Inputs: WINE, LAUNCHER (console_launcher.exe), TOOL (atmosphere-sim.exe),
 # SHIPPED (atmosphere.ini), WORK (scratch folder).
-include(${CMAKE_CURRENT_LIST_DIR}/../../tool/expect.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../tools/atmosphere-sim/expect.cmake)
 
 file(REMOVE_RECURSE "${WORK}")
 set(game "${WORK}/game folder")

@@ -2,7 +2,7 @@
 # spaces, relative paths up and down, and output folders that do not exist
 # yet, nested. Inputs: WINE, TOOL (atmosphere-sim.exe), SHIPPED
 # (atmosphere.ini), FLIGHT (a flight file), WORK (scratch folder).
-include(${CMAKE_CURRENT_LIST_DIR}/../../tool/expect.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../tools/atmosphere-sim/expect.cmake)
 
 set(root "${WORK}")
 file(REMOVE_RECURSE "${WORK}")
