@@ -14,19 +14,6 @@
 namespace sim {
 namespace {
 
-struct CommandShape {
-    const char* name;
-    size_t operands;
-};
-
-constexpr CommandShape Commands[] = {
-    {"load", 0},          {"unload", 0},       {"frames", 1},       {"climb", 3},        {"altitude", 1},
-    {"vehicle-altitude", 1}, {"enter", 0},     {"leave", 0},        {"weather", 3},      {"wind", 1},
-    {"timecycle", 1},     {"tag-register", 2}, {"tag", 2},          {"key-down", 1},     {"key-up", 1},
-    {"key", 1},           {"clock", 1},        {"frame-ms", 1},     {"image", 1},        {"image-flag", 0},
-    {"ini", 4},
-};
-
 bool ParseInteger(const std::string& word, int64_t& value) {
     const char* begin = word.data();
     const char* end = begin + word.size();
@@ -76,19 +63,17 @@ bool ParseWeather(const std::string& word, uint32_t& hash) {
     return true;
 }
 
-bool ParseImageMode(const std::string& word, ImageMode& mode) {
-    if (word == "signature") mode = ImageMode::Signature;
-    else if (word == "none") mode = ImageMode::NoSignature;
-    else if (word == "readonly-target") mode = ImageMode::ReadOnlyTarget;
-    else return false;
-    return true;
-}
+constexpr std::pair<const char*, ImageMode> ImageModes[] = {
+    {"signature", ImageMode::Signature},
+    {"none", ImageMode::NoSignature},
+    {"readonly-target", ImageMode::ReadOnlyTarget},
+};
 
-bool ParseTagType(const std::string& word, int32_t& type) {
-    if (word == "bool") type = 2;
-    else if (word == "int") type = 3;
-    else return false;
-    return true;
+const char* ImageModeName(ImageMode mode) {
+    for (const auto& [name, candidate] : ImageModes) {
+        if (candidate == mode) return name;
+    }
+    return "?";
 }
 
 // A file of the game folder, named without any path: a scenario never
@@ -172,128 +157,255 @@ void WriteGameFile(const Session& session, const std::string& name, const std::s
     if (!output) Session::Fault("ini: cannot write " + path);
 }
 
-// Checks the operands of one step; the message names the first bad one.
-std::string CheckOperands(const ScenarioStep& step) {
-    const std::string& c = step.command;
-    const auto& w = step.words;
-    uint32_t u = 0;
-    int32_t i = 0;
-    double d = 0.0;
-    ImageMode mode{};
-    if (c == "frames" || c == "clock" || c == "frame-ms" || c == "key-down" || c == "key-up" || c == "key") {
-        if (!ParseUnsigned32(w[0], u)) return "not an unsigned 32-bit number: " + w[0];
-    } else if (c == "climb") {
-        if (!ParseReal(w[0], d)) return "not a number: " + w[0];
-        if (!ParseReal(w[1], d)) return "not a number: " + w[1];
-        if (!ParseUnsigned32(w[2], u) || u == 0) return "not a frame count: " + w[2];
-    } else if (c == "altitude" || c == "vehicle-altitude" || c == "wind") {
-        if (!ParseReal(w[0], d)) return "not a number: " + w[0];
-    } else if (c == "weather") {
-        if (!ParseWeather(w[0], u)) return "not a weather: " + w[0];
-        if (!ParseWeather(w[1], u)) return "not a weather: " + w[1];
-        if (!ParseReal(w[2], d)) return "not a number: " + w[2];
-    } else if (c == "tag-register") {
-        if (!ParseTagType(w[1], i)) return "tag type must be int or bool: " + w[1];
-    } else if (c == "tag") {
-        if (!ParseInt32(w[1], i)) return "not a 32-bit integer: " + w[1];
-    } else if (c == "image") {
-        if (!ParseImageMode(w[0], mode)) return "image mode must be signature, none or readonly-target: " + w[0];
-    } else if (c == "ini") {
-        if (!IsPlainFileName(w[0])) return "not a file name of the game folder: " + w[0];
-    }
+// --- Parsing: each command's operands converted once, into its step ------------
+
+using Words = std::vector<std::string>;
+using Problem = std::string;  // names the first bad operand; empty when all are fine
+
+template <class Step>
+Problem NoOperands(const Words&, StepAction& action) {
+    action = Step{};
     return {};
 }
 
-float ToFloat(const std::string& word) {
-    double value = 0.0;
-    ParseReal(word, value);
-    return static_cast<float>(value);
-}
-
-uint32_t ToUnsigned(const std::string& word) {
+template <class Step>
+Problem OneUnsigned(const Words& words, StepAction& action) {
     uint32_t value = 0;
-    ParseUnsigned32(word, value);
-    return value;
+    if (!ParseUnsigned32(words[0], value)) return "not an unsigned 32-bit number: " + words[0];
+    action = Step{value};
+    return {};
 }
 
-void RunStep(const ScenarioStep& step, Session& session) {
-    const std::string& c = step.command;
-    const auto& w = step.words;
-    World& world = session.world();
-    if (c == "load") {
-        session.Load();
-    } else if (c == "unload") {
-        session.Unload();
-    } else if (c == "frames") {
-        session.RunFrames(ToUnsigned(w[0]));
-    } else if (c == "climb") {
-        double from = 0.0, to = 0.0;
-        ParseReal(w[0], from);
-        ParseReal(w[1], to);
-        const uint32_t frames = ToUnsigned(w[2]);
-        for (uint32_t n = 1; n <= frames; ++n) {
-            world.SetPlayerAltitude(static_cast<float>(from + (to - from) * static_cast<double>(n) / frames));
-            session.RunFrames(1);
+template <class Step>
+Problem OneReal(const Words& words, StepAction& action) {
+    double value = 0.0;
+    if (!ParseReal(words[0], value)) return "not a number: " + words[0];
+    action = Step{static_cast<float>(value)};
+    return {};
+}
+
+Problem ClimbOperands(const Words& words, StepAction& action) {
+    step::Climb climb{};
+    if (!ParseReal(words[0], climb.from)) return "not a number: " + words[0];
+    if (!ParseReal(words[1], climb.to)) return "not a number: " + words[1];
+    if (!ParseUnsigned32(words[2], climb.frames) || climb.frames == 0) return "not a frame count: " + words[2];
+    action = climb;
+    return {};
+}
+
+Problem WeatherOperands(const Words& words, StepAction& action) {
+    step::Weather weather{};
+    double fraction = 0.0;
+    if (!ParseWeather(words[0], weather.from)) return "not a weather: " + words[0];
+    if (!ParseWeather(words[1], weather.to)) return "not a weather: " + words[1];
+    if (!ParseReal(words[2], fraction)) return "not a number: " + words[2];
+    weather.fraction = static_cast<float>(fraction);
+    action = weather;
+    return {};
+}
+
+Problem TimecycleOperands(const Words& words, StepAction& action) {
+    action = step::Timecycle{words[0] == "none" ? std::string() : words[0]};
+    return {};
+}
+
+Problem TagRegisterOperands(const Words& words, StepAction& action) {
+    int32_t type = 0;
+    if (words[1] == "bool") type = 2;
+    else if (words[1] == "int") type = 3;
+    else return "tag type must be int or bool: " + words[1];
+    action = step::TagRegister{words[0], type};
+    return {};
+}
+
+Problem TagOperands(const Words& words, StepAction& action) {
+    int32_t value = 0;
+    if (!ParseInt32(words[1], value)) return "not a 32-bit integer: " + words[1];
+    action = step::Tag{words[0], value};
+    return {};
+}
+
+Problem ImageOperands(const Words& words, StepAction& action) {
+    for (const auto& [name, mode] : ImageModes) {
+        if (words[0] == name) {
+            action = step::Image{mode};
+            return {};
         }
-    } else if (c == "altitude") {
-        world.SetPlayerAltitude(ToFloat(w[0]));
-        session.RecordEvent(c, {TraceValue::Float(ToFloat(w[0]))});
-    } else if (c == "vehicle-altitude") {
-        world.SetVehicleAltitude(ToFloat(w[0]));
-        session.RecordEvent(c, {TraceValue::Float(ToFloat(w[0]))});
-    } else if (c == "enter") {
-        world.EnterVehicle();
-        session.RecordEvent(c);
-    } else if (c == "leave") {
-        world.LeaveVehicle();
-        session.RecordEvent(c);
-    } else if (c == "weather") {
-        ParseWeather(w[0], world.transitionFrom);
-        ParseWeather(w[1], world.transitionTo);
-        world.transitionFraction = ToFloat(w[2]);
-        session.RecordEvent(c, {TraceValue::Hex(world.transitionFrom), TraceValue::Hex(world.transitionTo),
-                                TraceValue::Float(world.transitionFraction)});
-    } else if (c == "wind") {
-        world.gameWindSpeed = ToFloat(w[0]);
-        session.RecordEvent(c, {TraceValue::Float(world.gameWindSpeed)});
-    } else if (c == "timecycle") {
-        world.SetTimecycleModifier(w[0] == "none" ? std::string() : w[0]);
-        session.RecordEvent(c, {TraceValue::Text(world.timecycleModifier)}, {TraceValue::Int(world.timecycleIndex)});
-    } else if (c == "tag-register") {
-        int32_t type = 0;
-        ParseTagType(w[1], type);
-        world.RegisterTag(w[0], type);
-        session.RecordEvent(c, {TraceValue::Text(w[0]), TraceValue::Int(type)});
-    } else if (c == "tag") {
-        int32_t value = 0;
-        ParseInt32(w[1], value);
-        world.SetTag(PlayerCharacterHandle, w[0], value);
-        session.RecordEvent(c, {TraceValue::Text(w[0]), TraceValue::Int(value)});
-    } else if (c == "key-down") {
-        session.KeyDown(ToUnsigned(w[0]));
-    } else if (c == "key-up") {
-        session.KeyUp(ToUnsigned(w[0]));
-    } else if (c == "key") {
-        session.PressKey(ToUnsigned(w[0]));
-    } else if (c == "clock") {
-        session.SetNow(ToUnsigned(w[0]));
-        session.RecordEvent(c, {TraceValue::Hex(session.Now())});
-    } else if (c == "frame-ms") {
-        session.SetFrameMilliseconds(ToUnsigned(w[0]));
-        session.RecordEvent(c, {TraceValue::Int(static_cast<int32_t>(ToUnsigned(w[0])))});
-    } else if (c == "image") {
-        ImageMode mode{};
-        ParseImageMode(w[0], mode);
-        session.ArrangeImage(mode);
-        session.RecordEvent(c, {TraceValue::Text(w[0])}, {TraceValue::Int(session.Image().signatures)});
-    } else if (c == "image-flag") {
-        const ImageReport report = session.Image();
-        session.RecordEvent(c, {}, {TraceValue::Int(report.signatures), TraceValue::Int(report.flag)});
-    } else if (c == "ini") {
-        WriteGameFile(session, w[0], w[1], w[2], w[3]);
-        session.RecordEvent(c, {TraceValue::Text(w[0]), TraceValue::Text(w[1]), TraceValue::Text(w[2]),
-                                TraceValue::Text(w[3])});
     }
+    return "image mode must be signature, none or readonly-target: " + words[0];
+}
+
+Problem IniOperands(const Words& words, StepAction& action) {
+    if (!IsPlainFileName(words[0])) return "not a file name of the game folder: " + words[0];
+    action = step::Ini{words[0], words[1], words[2], words[3]};
+    return {};
+}
+
+struct Command {
+    const char* name;
+    size_t operands;
+    Problem (*parse)(const Words& operands, StepAction& action);  // called with `operands` words
+};
+
+constexpr Command Commands[] = {
+    {"load", 0, NoOperands<step::Load>},
+    {"unload", 0, NoOperands<step::Unload>},
+    {"frames", 1, OneUnsigned<step::Frames>},
+    {"climb", 3, ClimbOperands},
+    {"altitude", 1, OneReal<step::Altitude>},
+    {"vehicle-altitude", 1, OneReal<step::VehicleAltitude>},
+    {"enter", 0, NoOperands<step::Enter>},
+    {"leave", 0, NoOperands<step::Leave>},
+    {"weather", 3, WeatherOperands},
+    {"wind", 1, OneReal<step::Wind>},
+    {"timecycle", 1, TimecycleOperands},
+    {"tag-register", 2, TagRegisterOperands},
+    {"tag", 2, TagOperands},
+    {"key-down", 1, OneUnsigned<step::KeyDown>},
+    {"key-up", 1, OneUnsigned<step::KeyUp>},
+    {"key", 1, OneUnsigned<step::Key>},
+    {"clock", 1, OneUnsigned<step::Clock>},
+    {"frame-ms", 1, OneUnsigned<step::FrameMilliseconds>},
+    {"image", 1, ImageOperands},
+    {"image-flag", 0, NoOperands<step::ImageFlag>},
+    {"ini", 4, IniOperands},
+};
+
+const Command* FindCommand(std::string_view name) {
+    for (const Command& command : Commands) {
+        if (name == command.name) return &command;
+    }
+    return nullptr;
+}
+
+// Splits a line into the step's command and operands, without its comment;
+// false for a line with no step.
+bool SplitLine(std::string_view line, ScenarioStep& step) {
+    if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    size_t at = 0;
+    while (at < line.size()) {
+        while (at < line.size() && blank(line[at])) ++at;
+        size_t stop = at;
+        while (stop < line.size() && !blank(line[stop])) ++stop;
+        if (stop > at) {
+            std::string word(line.substr(at, stop - at));
+            if (step.command.empty()) step.command = std::move(word);
+            else step.words.push_back(std::move(word));
+        }
+        at = stop;
+    }
+    return !step.command.empty();
+}
+
+// Converts the step's operands as its command wants them.
+Problem ParseOperands(ScenarioStep& step) {
+    const Command* command = FindCommand(step.command);
+    if (command == nullptr) return "unknown command " + step.command;
+    if (step.words.size() != command->operands) {
+        return step.command + " takes " + std::to_string(command->operands) + " operand(s), got " +
+               std::to_string(step.words.size());
+    }
+    return command->parse(step.words, step.action);
+}
+
+// --- Running: each step only acts, and names its event by its command ------------
+
+void Run(const step::Load&, const std::string&, Session& session) { session.Load(); }
+
+void Run(const step::Unload&, const std::string&, Session& session) { session.Unload(); }
+
+void Run(const step::Frames& frames, const std::string&, Session& session) { session.RunFrames(frames.count); }
+
+void Run(const step::Climb& climb, const std::string&, Session& session) {
+    for (uint32_t n = 1; n <= climb.frames; ++n) {
+        const double altitude = climb.from + (climb.to - climb.from) * static_cast<double>(n) / climb.frames;
+        session.world().SetPlayerAltitude(static_cast<float>(altitude));
+        session.RunFrames(1);
+    }
+}
+
+void Run(const step::Altitude& altitude, const std::string& event, Session& session) {
+    session.world().SetPlayerAltitude(altitude.z);
+    session.RecordEvent(event, {TraceValue::Float(altitude.z)});
+}
+
+void Run(const step::VehicleAltitude& altitude, const std::string& event, Session& session) {
+    session.world().SetVehicleAltitude(altitude.z);
+    session.RecordEvent(event, {TraceValue::Float(altitude.z)});
+}
+
+void Run(const step::Enter&, const std::string& event, Session& session) {
+    session.world().EnterVehicle();
+    session.RecordEvent(event);
+}
+
+void Run(const step::Leave&, const std::string& event, Session& session) {
+    session.world().LeaveVehicle();
+    session.RecordEvent(event);
+}
+
+void Run(const step::Weather& weather, const std::string& event, Session& session) {
+    World& world = session.world();
+    world.transitionFrom = weather.from;
+    world.transitionTo = weather.to;
+    world.transitionFraction = weather.fraction;
+    session.RecordEvent(event, {TraceValue::Hex(weather.from), TraceValue::Hex(weather.to),
+                                TraceValue::Float(weather.fraction)});
+}
+
+void Run(const step::Wind& wind, const std::string& event, Session& session) {
+    session.world().gameWindSpeed = wind.speed;
+    session.RecordEvent(event, {TraceValue::Float(wind.speed)});
+}
+
+void Run(const step::Timecycle& timecycle, const std::string& event, Session& session) {
+    World& world = session.world();
+    world.SetTimecycleModifier(timecycle.modifier);
+    session.RecordEvent(event, {TraceValue::Text(world.timecycleModifier)}, {TraceValue::Int(world.timecycleIndex)});
+}
+
+void Run(const step::TagRegister& tag, const std::string& event, Session& session) {
+    session.world().RegisterTag(tag.name, tag.type);
+    session.RecordEvent(event, {TraceValue::Text(tag.name), TraceValue::Int(tag.type)});
+}
+
+void Run(const step::Tag& tag, const std::string& event, Session& session) {
+    session.world().SetTag(PlayerCharacterHandle, tag.name, tag.value);
+    session.RecordEvent(event, {TraceValue::Text(tag.name), TraceValue::Int(tag.value)});
+}
+
+void Run(const step::KeyDown& key, const std::string&, Session& session) { session.KeyDown(key.key); }
+
+void Run(const step::KeyUp& key, const std::string&, Session& session) { session.KeyUp(key.key); }
+
+void Run(const step::Key& key, const std::string&, Session& session) { session.PressKey(key.key); }
+
+void Run(const step::Clock& clock, const std::string& event, Session& session) {
+    session.SetNow(clock.milliseconds);
+    session.RecordEvent(event, {TraceValue::Hex(session.Now())});
+}
+
+void Run(const step::FrameMilliseconds& frame, const std::string& event, Session& session) {
+    session.SetFrameMilliseconds(frame.milliseconds);
+    session.RecordEvent(event, {TraceValue::Int(static_cast<int32_t>(frame.milliseconds))});
+}
+
+void Run(const step::Image& image, const std::string& event, Session& session) {
+    session.ArrangeImage(image.mode);
+    session.RecordEvent(event, {TraceValue::Text(ImageModeName(image.mode))},
+                        {TraceValue::Int(session.Image().signatures)});
+}
+
+void Run(const step::ImageFlag&, const std::string& event, Session& session) {
+    const ImageReport report = session.Image();
+    session.RecordEvent(event, {}, {TraceValue::Int(report.signatures), TraceValue::Int(report.flag)});
+}
+
+void Run(const step::Ini& ini, const std::string& event, Session& session) {
+    WriteGameFile(session, ini.file, ini.section, ini.key, ini.value);
+    session.RecordEvent(event, {TraceValue::Text(ini.file), TraceValue::Text(ini.section), TraceValue::Text(ini.key),
+                                TraceValue::Text(ini.value)});
 }
 
 }  // namespace
@@ -305,43 +417,14 @@ bool ParseScenario(std::string_view text, Scenario& scenario, std::string& error
     while (position <= text.size()) {
         size_t end = text.find('\n', position);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(position, end - position);
+        const std::string_view line = text.substr(position, end - position);
         position = end + 1;
         ++lineNumber;
-        if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-
         ScenarioStep step;
         step.line = lineNumber;
-        size_t at = 0;
-        while (at < line.size()) {
-            while (at < line.size() && (line[at] == ' ' || line[at] == '\t' || line[at] == '\r')) ++at;
-            size_t stop = at;
-            while (stop < line.size() && line[stop] != ' ' && line[stop] != '\t' && line[stop] != '\r') ++stop;
-            if (stop > at) {
-                std::string word(line.substr(at, stop - at));
-                if (step.command.empty()) step.command = std::move(word);
-                else step.words.push_back(std::move(word));
-            }
-            at = stop;
-        }
-        if (step.command.empty()) continue;
-
-        const CommandShape* shape = nullptr;
-        for (const CommandShape& candidate : Commands) {
-            if (step.command == candidate.name) shape = &candidate;
-        }
-        const std::string where = "line " + std::to_string(lineNumber) + ": ";
-        if (shape == nullptr) {
-            error = where + "unknown command " + step.command;
-            return false;
-        }
-        if (step.words.size() != shape->operands) {
-            error = where + step.command + " takes " + std::to_string(shape->operands) + " operand(s), got " +
-                    std::to_string(step.words.size());
-            return false;
-        }
-        if (std::string problem = CheckOperands(step); !problem.empty()) {
-            error = where + problem;
+        if (!SplitLine(line, step)) continue;
+        if (const Problem problem = ParseOperands(step); !problem.empty()) {
+            error = "line " + std::to_string(lineNumber) + ": " + problem;
             return false;
         }
         scenario.steps.push_back(std::move(step));
@@ -350,7 +433,9 @@ bool ParseScenario(std::string_view text, Scenario& scenario, std::string& error
 }
 
 void RunScenario(const Scenario& scenario, Session& session) {
-    for (const ScenarioStep& step : scenario.steps) RunStep(step, session);
+    for (const ScenarioStep& step : scenario.steps) {
+        std::visit([&](const auto& action) { Run(action, step.command, session); }, step.action);
+    }
     if (session.Loaded()) session.Unload();
 }
 

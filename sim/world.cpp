@@ -85,6 +85,18 @@ void CopyColor(int32_t (&destination)[4], const Argument* source) {
     for (int i = 0; i < 4; ++i) destination[i] = source[i].number;
 }
 
+// Two floats pushed in a row: a scale's x and y, a wrap's start and end.
+void CopyPair(float& first, float& second, const Argument* source) {
+    first = source[0].real;
+    second = source[1].real;
+}
+
+// A width (or distance) pushed before a colour: a shadow or an edge.
+void CopyOutline(int32_t& width, int32_t (&colour)[4], const Argument* source) {
+    width = source[0].number;
+    CopyColor(colour, source + 1);
+}
+
 // The natives by hash in an open-addressed table: every call looks one up.
 class NativeIndex {
 public:
@@ -223,27 +235,28 @@ void World::BeginFrame(uint32_t elapsedMs) {
     }
 }
 
-void RunNative(World& world, const NativeDescriptor& native, const uint64_t* arguments, uint64_t* slots,
-               NativeOutcome& outcome, std::string& fault) {
-    outcome.argumentCount = 0;
-    outcome.resultCount = 0;
-    outcome.error = nullptr;
-    Argument decoded[MaxNativeArguments];
+namespace {
+
+bool IsPointer(ArgumentKind kind) { return kind == A::Text || kind == A::OutHash || kind == A::OutFloat; }
+
+// Checks every pushed argument's encoding against the native's descriptor and
+// decodes it. A malformed one leaves a message in `fault` and returns false.
+bool DecodeArguments(const NativeDescriptor& native, const uint64_t* arguments, Argument* decoded,
+                     std::string& fault) {
+    char message[160];
     for (size_t i = 0; i < native.argumentCount; ++i) {
         const uint64_t raw = arguments[i];
         const ArgumentKind kind = native.arguments[i];
-        const bool isPointer = kind == A::Text || kind == A::OutHash || kind == A::OutFloat;
-        char message[160];
-        if (!isPointer && (raw >> 32) != 0) {
+        if (!IsPointer(kind) && (raw >> 32) != 0) {
             std::snprintf(message, sizeof message, "%s argument %zu: high half not zero (0x%016llX)", native.name,
                           i + 1, static_cast<unsigned long long>(raw));
             fault = message;
-            return;
+            return false;
         }
-        if (isPointer && raw == 0) {
+        if (IsPointer(kind) && raw == 0) {
             std::snprintf(message, sizeof message, "%s argument %zu: null pointer", native.name, i + 1);
             fault = message;
-            return;
+            return false;
         }
         Argument& argument = decoded[i];
         switch (kind) {
@@ -255,165 +268,228 @@ void RunNative(World& world, const NativeDescriptor& native, const uint64_t* arg
         case A::OutFloat: argument.pointer = reinterpret_cast<void*>(static_cast<uintptr_t>(raw)); break;
         }
     }
-    if (outcome.record) {
-        for (size_t i = 0; i < native.argumentCount; ++i) {
-            const Argument& argument = decoded[i];
-            TraceValue& shown = outcome.arguments[outcome.argumentCount++];
-            switch (native.arguments[i]) {
-            case A::Int: PutValue(shown, ValueKind::Int, argument.number); break;
-            case A::Hash: PutValue(shown, ValueKind::Hex, argument.number); break;
-            case A::Float: PutValue(shown, ValueKind::Float, 0, argument.real); break;
-            case A::Text:
-                PutValue(shown, ValueKind::Text);
-                shown.text.assign(argument.text);
-                break;
-            case A::OutHash:
-            case A::OutFloat: PutValue(shown, ValueKind::Out); break;
-            }
+    return true;
+}
+
+// One value a native handed back, as the module can read it.
+struct Returned {
+    ValueKind kind;
+    int32_t number;
+    float real;
+};
+
+// A call being carried out: the world it changes, its decoded arguments, the
+// result slots the module reads, and what it handed back, for the trace.
+struct NativeCall {
+    World& world;
+    const Argument* arguments;
+    uint64_t* slots;
+    NativeOutcome& outcome;
+    Returned returned[3] = {};
+    size_t returnedCount = 0;
+
+    // Notes a value the module can read, in a result slot or through an out-parameter.
+    void Return(ValueKind kind, int32_t number, float real) { returned[returnedCount++] = {kind, number, real}; }
+    void ReturnInt(int32_t value) {
+        PutLow32(slots[0], static_cast<uint32_t>(value));
+        Return(ValueKind::Int, value, 0.0f);
+    }
+    void ReturnHash(uint32_t value) {
+        PutLow32(slots[0], value);
+        Return(ValueKind::Hex, static_cast<int32_t>(value), 0.0f);
+    }
+    void ReturnFloat(float value) {
+        PutFloat(slots[0], value);
+        Return(ValueKind::Float, 0, value);
+    }
+};
+
+// Puts the decoded arguments and the returned values in the outcome, in
+// their trace spelling.
+void RecordCall(const NativeDescriptor& native, const Argument* decoded, const Returned* returned,
+                size_t returnedCount, NativeOutcome& outcome) {
+    for (size_t i = 0; i < native.argumentCount; ++i) {
+        const Argument& argument = decoded[i];
+        TraceValue& shown = outcome.arguments[outcome.argumentCount++];
+        switch (native.arguments[i]) {
+        case A::Int: PutValue(shown, ValueKind::Int, argument.number); break;
+        case A::Hash: PutValue(shown, ValueKind::Hex, argument.number); break;
+        case A::Float: PutValue(shown, ValueKind::Float, 0, argument.real); break;
+        case A::Text:
+            PutValue(shown, ValueKind::Text);
+            shown.text.assign(argument.text);
+            break;
+        case A::OutHash:
+        case A::OutFloat: PutValue(shown, ValueKind::Out); break;
         }
     }
-
-    const auto result = [&](ValueKind kind, int32_t number, float real) {
-        if (outcome.record) PutValue(outcome.results[outcome.resultCount++], kind, number, real);
-    };
-    const auto intResult = [&](int32_t value) {
-        PutLow32(slots[0], static_cast<uint32_t>(value));
-        result(ValueKind::Int, value, 0.0f);
-    };
-    const auto floatResult = [&](float value) {
-        PutFloat(slots[0], value);
-        result(ValueKind::Float, 0, value);
-    };
-    const Argument* a = decoded;
-
-    switch (native.hash) {
-    case h::WeatherNameHash: {
-        const uint32_t hash = GameHash(a[0].text);
-        PutLow32(slots[0], hash);
-        result(ValueKind::Hex, static_cast<int32_t>(hash), 0.0f);
-        break;
+    for (size_t i = 0; i < returnedCount; ++i) {
+        PutValue(outcome.results[outcome.resultCount++], returned[i].kind, returned[i].number, returned[i].real);
     }
-    case h::GetWeatherTransition:
-        std::memcpy(a[0].pointer, &world.transitionFrom, sizeof(uint32_t));
-        std::memcpy(a[1].pointer, &world.transitionTo, sizeof(uint32_t));
-        std::memcpy(a[2].pointer, &world.transitionFraction, sizeof(float));
-        result(ValueKind::Hex, static_cast<int32_t>(world.transitionFrom), 0.0f);
-        result(ValueKind::Hex, static_cast<int32_t>(world.transitionTo), 0.0f);
-        result(ValueKind::Float, 0, world.transitionFraction);
-        break;
-    case h::SetWeatherTransition:
-        world.transitionFrom = static_cast<uint32_t>(a[0].number);
-        world.transitionTo = static_cast<uint32_t>(a[1].number);
-        world.transitionFraction = a[2].real;
-        intResult(1);
-        break;
-    case h::ClearOverrideWeather:
-        world.overrideWeather.clear();
-        world.overrideWeatherHash = 0;
-        break;
-    case h::SetOverrideWeatherByName:
-        world.overrideWeather = a[0].text;
-        world.overrideWeatherHash = GameHash(a[0].text);
-        break;
+}
+
+// --- What each native does to the world ----------------------------------------
+
+void GetWeatherTransition(NativeCall& call) {
+    const World& world = call.world;
+    std::memcpy(call.arguments[0].pointer, &world.transitionFrom, sizeof(uint32_t));
+    std::memcpy(call.arguments[1].pointer, &world.transitionTo, sizeof(uint32_t));
+    std::memcpy(call.arguments[2].pointer, &world.transitionFraction, sizeof(float));
+    call.Return(ValueKind::Hex, static_cast<int32_t>(world.transitionFrom), 0.0f);
+    call.Return(ValueKind::Hex, static_cast<int32_t>(world.transitionTo), 0.0f);
+    call.Return(ValueKind::Float, 0, world.transitionFraction);
+}
+
+void SetWeatherTransition(NativeCall& call) {
+    call.world.transitionFrom = static_cast<uint32_t>(call.arguments[0].number);
+    call.world.transitionTo = static_cast<uint32_t>(call.arguments[1].number);
+    call.world.transitionFraction = call.arguments[2].real;
+    call.ReturnInt(1);
+}
+
+void OverrideWeather(World& world, const char* name) {
+    world.overrideWeather = name;
+    world.overrideWeatherHash = GameHash(name);
+}
+
+void ClearOverrideWeather(World& world) {
+    world.overrideWeather.clear();
+    world.overrideWeatherHash = 0;
+}
+
+// A transition of no time is the modifier set at once, at full strength.
+void StartTimecycleTransition(World& world, const char* name, float seconds) {
+    if (seconds > 0.0f) {
+        world.timecycleTransitionTarget = name;
+        world.timecycleTransitionSeconds = seconds;
+        world.timecycleTransitionElapsedMs = 0;
+    } else {
+        world.SetTimecycleModifier(name);
+        world.timecycleStrength = 1.0f;
+    }
+}
+
+// A negative level hands the value back to the game.
+float OverrideOrReleased(float value) { return value < 0.0f ? -1.0f : value; }
+
+void FlashLightning(World& world) {
+    ++world.lightningFlashes;
+    ++world.lightningFlashesThisFrame;
+}
+
+bool PlayerInVehicle(const World& world, int32_t character) {
+    return character == PlayerCharacterHandle && world.inVehicle;
+}
+
+void EntityPosition(NativeCall& call) {
+    const Vector3 position = call.world.EntityPosition(call.arguments[0].number);
+    PutFloat(call.slots[0], position.x);
+    PutFloat(call.slots[1], position.y);
+    PutFloat(call.slots[2], position.z);
+    call.Return(ValueKind::Float, 0, position.x);
+    call.Return(ValueKind::Float, 0, position.y);
+    call.Return(ValueKind::Float, 0, position.z);
+}
+
+bool TagRegisteredAs(const World& world, const char* name, int32_t type) {
+    const auto found = world.tagTypes.find(name);
+    return found != world.tagTypes.end() && found->second == type;
+}
+
+// The game keeps a boolean as 0 or 1, and only for a name registered so.
+void SetBooleanTag(World& world, int32_t entity, const char* name, int32_t value) {
+    if (TagRegisteredAs(world, name, natives::EntityTagTypeBoolean)) world.SetTag(entity, name, value != 0 ? 1 : 0);
+}
+
+void BeginTextDraw(World& world, const char* kind) {
+    world.pendingText.kind = kind;
+    world.pendingText.text.clear();
+    world.textBegun = true;
+}
+
+void AddText(NativeCall& call) {
+    if (!call.world.textBegun) {
+        call.outcome.error = "text added without a begin";
+        return;
+    }
+    call.world.pendingText.text += call.arguments[0].text;
+}
+
+void DrawTextAt(NativeCall& call) {
+    World& world = call.world;
+    if (!world.textBegun) {
+        call.outcome.error = "text drawn without a begin";
+    } else {
+        world.pendingText.x = call.arguments[0].real;
+        world.pendingText.y = call.arguments[1].real;
+        world.textsThisFrame.push_back(world.pendingText);
+    }
+    // The style applies to one draw only: the next one starts afresh.
+    world.pendingText = DrawnText{};
+    world.textBegun = false;
+}
+
+// Carries out the native with this hash; false for a hash it has no case for.
+bool Dispatch(uint64_t hash, NativeCall& call) {
+    World& world = call.world;
+    DrawnText& text = world.pendingText;
+    const Argument* a = call.arguments;
+    switch (hash) {
+    case h::WeatherNameHash: call.ReturnHash(GameHash(a[0].text)); break;
+    case h::GetWeatherTransition: GetWeatherTransition(call); break;
+    case h::SetWeatherTransition: SetWeatherTransition(call); break;
+    case h::ClearOverrideWeather: ClearOverrideWeather(world); break;
+    case h::SetOverrideWeatherByName: OverrideWeather(world, a[0].text); break;
     case h::LoadCloudSet: world.cloudSet = a[0].text; break;
     case h::UnloadCloudSets: world.cloudSet.clear(); break;
     case h::SetCloudOpacity: world.cloudOpacity = a[0].real; break;
     case h::SetTimecycleModifier: world.SetTimecycleModifier(a[0].text); break;
-    case h::StartTimecycleTransition:
-        if (a[1].real > 0.0f) {
-            world.timecycleTransitionTarget = a[0].text;
-            world.timecycleTransitionSeconds = a[1].real;
-            world.timecycleTransitionElapsedMs = 0;
-        } else {
-            world.SetTimecycleModifier(a[0].text);
-            world.timecycleStrength = 1.0f;
-        }
-        break;
+    case h::StartTimecycleTransition: StartTimecycleTransition(world, a[0].text, a[1].real); break;
     case h::SetTimecycleModifierStrength: world.timecycleStrength = a[0].real; break;
     case h::ClearTimecycleModifier: world.SetTimecycleModifier(""); break;
-    case h::GetTimecycleModifierIndex: intResult(world.timecycleIndex); break;
-    case h::SetWindSpeed: world.windSpeedOverride = a[0].real < 0.0f ? -1.0f : a[0].real; break;
-    case h::GetWindSpeed: floatResult(world.EffectiveWindSpeed()); break;
-    case h::SetWeatherEffectLevel: world.effectLevel = a[0].real < 0.0f ? -1.0f : a[0].real; break;
-    case h::FlashLightning:
-        ++world.lightningFlashes;
-        ++world.lightningFlashesThisFrame;
-        break;
-    case h::SineDegrees: floatResult(GameSineDegrees(a[0].real)); break;
-    case h::PlayerCharacter: intResult(PlayerCharacterHandle); break;
-    case h::IsCharacterInVehicle: intResult(a[0].number == PlayerCharacterHandle && world.inVehicle ? 1 : 0); break;
-    case h::CharacterVehicle:
-        intResult(a[0].number == PlayerCharacterHandle && world.inVehicle ? VehicleHandle : 0);
-        break;
-    case h::EntityPosition: {
-        const Vector3 position = world.EntityPosition(a[0].number);
-        PutFloat(slots[0], position.x);
-        PutFloat(slots[1], position.y);
-        PutFloat(slots[2], position.z);
-        result(ValueKind::Float, 0, position.x);
-        result(ValueKind::Float, 0, position.y);
-        result(ValueKind::Float, 0, position.z);
-        break;
-    }
-    case h::IsEntityTagRegistered: {
-        const auto found = world.tagTypes.find(a[0].text);
-        intResult(found != world.tagTypes.end() && found->second == a[1].number ? 1 : 0);
-        break;
-    }
+    case h::GetTimecycleModifierIndex: call.ReturnInt(world.timecycleIndex); break;
+    case h::SetWindSpeed: world.windSpeedOverride = OverrideOrReleased(a[0].real); break;
+    case h::GetWindSpeed: call.ReturnFloat(world.EffectiveWindSpeed()); break;
+    case h::SetWeatherEffectLevel: world.effectLevel = OverrideOrReleased(a[0].real); break;
+    case h::FlashLightning: FlashLightning(world); break;
+    case h::SineDegrees: call.ReturnFloat(GameSineDegrees(a[0].real)); break;
+    case h::PlayerCharacter: call.ReturnInt(PlayerCharacterHandle); break;
+    case h::IsCharacterInVehicle: call.ReturnInt(PlayerInVehicle(world, a[0].number) ? 1 : 0); break;
+    case h::CharacterVehicle: call.ReturnInt(PlayerInVehicle(world, a[0].number) ? VehicleHandle : 0); break;
+    case h::EntityPosition: EntityPosition(call); break;
+    case h::IsEntityTagRegistered: call.ReturnInt(TagRegisteredAs(world, a[0].text, a[1].number) ? 1 : 0); break;
     case h::ReadIntegerEntityTag:
-    case h::ReadBooleanEntityTag: intResult(world.Tag(a[0].number, a[1].text)); break;
-    case h::SetBooleanEntityTag: {
-        // The game keeps a boolean as 0 or 1, and only for a name registered so.
-        const auto found = world.tagTypes.find(a[1].text);
-        if (found != world.tagTypes.end() && found->second == natives::EntityTagTypeBoolean) {
-            world.SetTag(a[0].number, a[1].text, a[2].number != 0 ? 1 : 0);
-        }
-        break;
+    case h::ReadBooleanEntityTag: call.ReturnInt(world.Tag(a[0].number, a[1].text)); break;
+    case h::SetBooleanEntityTag: SetBooleanTag(world, a[0].number, a[1].text, a[2].number); break;
+    case h::TextFont: text.font = a[0].number; break;
+    case h::TextScale: CopyPair(text.scaleX, text.scaleY, a); break;
+    case h::TextColor: CopyColor(text.color, a); break;
+    case h::TextWrap: CopyPair(text.wrapStart, text.wrapEnd, a); break;
+    case h::TextShadow: CopyOutline(text.shadowDistance, text.shadowColor, a); break;
+    case h::TextEdge: CopyOutline(text.edgeWidth, text.edgeColor, a); break;
+    case h::BeginTextDraw: BeginTextDraw(world, a[0].text); break;
+    case h::AddText: AddText(call); break;
+    case h::DrawTextAt: DrawTextAt(call); break;
+    default: return false;
     }
-    case h::TextFont: world.pendingText.font = a[0].number; break;
-    case h::TextScale:
-        world.pendingText.scaleX = a[0].real;
-        world.pendingText.scaleY = a[1].real;
-        break;
-    case h::TextColor: CopyColor(world.pendingText.color, a); break;
-    case h::TextWrap:
-        world.pendingText.wrapStart = a[0].real;
-        world.pendingText.wrapEnd = a[1].real;
-        break;
-    case h::TextShadow:
-        world.pendingText.shadowDistance = a[0].number;
-        CopyColor(world.pendingText.shadowColor, a + 1);
-        break;
-    case h::TextEdge:
-        world.pendingText.edgeWidth = a[0].number;
-        CopyColor(world.pendingText.edgeColor, a + 1);
-        break;
-    case h::BeginTextDraw:
-        world.pendingText.kind = a[0].text;
-        world.pendingText.text.clear();
-        world.textBegun = true;
-        break;
-    case h::AddText:
-        if (!world.textBegun) {
-            outcome.error = "text added without a begin";
-        } else {
-            world.pendingText.text += a[0].text;
-        }
-        break;
-    case h::DrawTextAt:
-        if (!world.textBegun) {
-            outcome.error = "text drawn without a begin";
-        } else {
-            world.pendingText.x = a[0].real;
-            world.pendingText.y = a[1].real;
-            world.textsThisFrame.push_back(world.pendingText);
-        }
-        // The style applies to one draw only: the next one starts afresh.
-        world.pendingText = DrawnText{};
-        world.textBegun = false;
-        break;
-    default: fault = std::string("no dispatch for ") + native.name; break;
+    return true;
+}
+
+}  // namespace
+
+void RunNative(World& world, const NativeDescriptor& native, const uint64_t* arguments, uint64_t* slots,
+               NativeOutcome& outcome, std::string& fault) {
+    outcome.argumentCount = 0;
+    outcome.resultCount = 0;
+    outcome.error = nullptr;
+    Argument decoded[MaxNativeArguments];
+    if (!DecodeArguments(native, arguments, decoded, fault)) return;
+    NativeCall call{world, decoded, slots, outcome};
+    if (!Dispatch(native.hash, call)) {
+        fault = std::string("no dispatch for ") + native.name;
+        return;
     }
+    if (outcome.record) RecordCall(native, decoded, call.returned, call.returnedCount, outcome);
 }
 
 }  // namespace sim

@@ -106,6 +106,7 @@ TEST(ScenarioTest, CommentsBlanksAndLiteralWordsAreKept) {
     EXPECT_EQ(scenario.steps[0].line, 2u);
     EXPECT_EQ(scenario.steps[0].words, (std::vector<std::string>{"\"reload\"", "bool"}));
     EXPECT_EQ(scenario.steps[1].command, "key");
+    EXPECT_EQ(std::get<sim::step::Key>(scenario.steps[1].action).key, 0x7Au);
 }
 
 TEST(ScenarioTest, RunDrivesTheSessionAndUnloadsAtTheEnd) {

@@ -129,6 +129,26 @@ TEST_F(SimTest, EveryModuleNativeIsKnownOnce) {
     EXPECT_EQ(sim::FindNative(0), nullptr);
 }
 
+TEST_F(SimTest, EveryModuleNativeIsCarriedOut) {
+    sim::Session session;
+    size_t count = 0;
+    const sim::NativeDescriptor* table = sim::NativeTable(&count);
+    alignas(8) char buffer[8] = "x";  // a text to read, or a slot an out-parameter fills
+    const uint64_t pointer = reinterpret_cast<uintptr_t>(buffer);
+    for (size_t i = 0; i < count; ++i) {
+        nativeInit(table[i].hash);
+        for (size_t k = 0; k < table[i].argumentCount; ++k) {
+            const sim::ArgumentKind kind = table[i].arguments[k];
+            const bool byPointer = kind == sim::ArgumentKind::Text || kind == sim::ArgumentKind::OutHash ||
+                                   kind == sim::ArgumentKind::OutFloat;
+            nativePush64(byPointer ? pointer : 0);
+        }
+        nativeCall();
+        EXPECT_TRUE(faults.empty()) << table[i].name << ": " << (faults.empty() ? "" : faults.back());
+        faults.clear();
+    }
+}
+
 TEST_F(SimTest, StaleResultsAreOverwrittenAtTheNextInit) {
     sim::Session session;
     nativeInit(natives::hash::PlayerCharacter);

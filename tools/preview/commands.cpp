@@ -158,7 +158,7 @@ std::array<std::string, 15> ClimbEveryWeather(const RunRequest& request) {
 }  // namespace
 
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err) {
-    const int weather = WeatherIndexOf(request.weather);
+    const int weather = FindWeatherByName(request.weather.c_str());
     if (weather < 0) {
         err << "atmosphere-sim: unknown weather \"" << request.weather << "\"; use one of:";
         for (const auto& name : WeatherNames) err << ' ' << name;

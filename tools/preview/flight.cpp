@@ -63,6 +63,38 @@ private:
     std::string where_;
 };
 
+// The text's lines one at a time, counted, none longer than LongestLine.
+class LineReader {
+public:
+    LineReader(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {}
+
+    // The next line without its '\n'; false at the end of the text.
+    bool Next(std::string& line) {
+        line.clear();
+        std::streambuf* buffer = in_.rdbuf();
+        if (buffer == nullptr) return false;
+        int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) return false;
+        ++number_;
+        for (; c != std::char_traits<char>::eof() && c != '\n'; c = buffer->sbumpc()) {
+            if (line.size() == LongestLine) {
+                Error().Fail("the line is longer than " + std::to_string(LongestLine) +
+                             " characters; is this a flight file?");
+            }
+            line += static_cast<char>(c);
+        }
+        return true;
+    }
+
+    // Fails naming the line last read.
+    LineError Error() const { return LineError(name_, number_); }
+
+private:
+    std::istream& in_;
+    std::string name_;
+    int number_ = 0;
+};
+
 long ParseWhole(const std::string& text, const char* what, const LineError& error) {
     long value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -103,30 +135,115 @@ std::pair<std::string, int> ParseTag(const std::string& word, const LineError& e
     error.Fail("tag \"" + name + "\" is none of fileindex, reload, enabled, debugmode");
 }
 
+// --- The header -------------------------------------------------------------------
+
+using Columns = std::vector<Column>;
+
+Column ColumnNamed(const std::string& cell, const LineError& error) {
+    for (const auto& [name, column] : ColumnNames) {
+        if (cell == name) return column;
+    }
+    error.Fail("unknown column \"" + cell + "\" (frame, altitude, weather, vehicle, keys, tags)");
+}
+
+Columns ReadHeader(const std::vector<std::string>& cells, const LineError& error) {
+    Columns columns;
+    for (const std::string& cell : cells) columns.push_back(ColumnNamed(cell, error));
+    if (columns.size() < 2 || columns[0] != Column::Frame || columns[1] != Column::Altitude) {
+        error.Fail("the first two columns must be frame and altitude");
+    }
+    return columns;
+}
+
+// --- One row ----------------------------------------------------------------------
+
 struct KeyFrame {
     long frame = 0;
     FlightFrame input;
 };
 
-// Reads key frames one line at a time, checking each as it comes.
+// A frame number after `previous` (-1 before the first row) and within the longest flight.
+long ParseFrameNumber(const std::string& cell, long previous, const LineError& error) {
+    const long frame = ParseWhole(cell, "frame", error);
+    if (frame < 0) error.Fail("frame numbers start at 0");
+    if (static_cast<size_t>(frame) >= MaximumFlightFrames) {
+        error.Fail("the flight is too long: at most " + std::to_string(MaximumFlightFrames) + " frames (100 hours)");
+    }
+    if (previous >= 0 && frame <= previous) {
+        error.Fail("frame " + cell + " does not come after frame " + std::to_string(previous) + " of the line before");
+    }
+    return frame;
+}
+
+int ParseWeather(const std::string& cell, const LineError& error) {
+    // A NUL would end the name early; no weather name holds one.
+    const int weather = cell.find('\0') == std::string::npos ? FindWeatherByName(cell.c_str()) : -1;
+    if (weather < 0) error.Fail("weather \"" + cell + "\" is none of the 15 upper-case weather names");
+    return weather;
+}
+
+int ParseVehicle(const std::string& cell, const LineError& error) {
+    if (cell != "0" && cell != "1") error.Fail("vehicle must be 0 or 1, not \"" + cell + "\"");
+    return cell == "1";
+}
+
+void ParseCell(Column column, const std::string& cell, long previous, KeyFrame& keyFrame, const LineError& error) {
+    FlightFrame& input = keyFrame.input;
+    switch (column) {
+    case Column::Frame: keyFrame.frame = ParseFrameNumber(cell, previous, error); break;
+    case Column::Altitude: input.altitude = ParseAltitude(cell, error); break;
+    case Column::Weather:
+        if (!cell.empty()) input.weather = ParseWeather(cell, error);
+        break;
+    case Column::Vehicle:
+        if (!cell.empty()) input.vehicle = ParseVehicle(cell, error);
+        break;
+    case Column::Keys:
+        for (const std::string& key : SplitWords(cell)) {
+            CheckKey(key, error);
+            input.keys.push_back(key);
+        }
+        break;
+    case Column::Tags:
+        for (const std::string& word : SplitWords(cell)) input.tags.push_back(ParseTag(word, error));
+        break;
+    }
+}
+
+KeyFrame ParseRow(const std::vector<std::string>& cells, const Columns& columns, long previous,
+                  const LineError& error) {
+    if (cells.size() < 2) error.Fail("a line needs at least a frame and an altitude");
+    if (cells.size() > columns.size()) {
+        error.Fail("a line has " + std::to_string(cells.size()) + " cells, but there are only " +
+                   std::to_string(columns.size()) + " columns");
+    }
+    KeyFrame keyFrame;
+    for (size_t i = 0; i < cells.size(); ++i) ParseCell(columns[i], cells[i], previous, keyFrame, error);
+    return keyFrame;
+}
+
+// --- The whole text ---------------------------------------------------------------
+
+// Reads key frames one line at a time, checking each as it comes: a header
+// may come first, then rows with increasing frame numbers.
 class KeyFrameReader {
 public:
-    KeyFrameReader(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {}
+    KeyFrameReader(std::istream& in, std::string name) : lines_(in, std::move(name)) {}
 
     // The next key frame; false at the end of the text.
     bool Next(KeyFrame& keyFrame) {
         std::string line;
-        while (ReadLine(line)) {
-            const LineError error(name_, lineNumber_);
+        while (lines_.Next(line)) {
             const std::string trimmed = Trim(line);
             if (trimmed.empty() || trimmed[0] == '#') continue;
             const std::vector<std::string> cells = SplitCells(trimmed);
-            if (first_ && !cells.empty() && cells[0] == "frame") {
-                ReadHeader(cells, error);
+            const bool header = first_ && !cells.empty() && cells[0] == "frame";
+            first_ = false;
+            if (header) {
+                columns_ = ReadHeader(cells, lines_.Error());
                 continue;
             }
-            first_ = false;
-            Parse(cells, keyFrame, error);
+            keyFrame = ParseRow(cells, columns_, previous_, lines_.Error());
             previous_ = keyFrame.frame;
             return true;
         }
@@ -134,99 +251,29 @@ public:
     }
 
 private:
-    bool ReadLine(std::string& line) {
-        line.clear();
-        std::streambuf* buffer = in_.rdbuf();
-        if (buffer == nullptr) return false;
-        int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) return false;
-        ++lineNumber_;
-        for (; c != std::char_traits<char>::eof() && c != '\n'; c = buffer->sbumpc()) {
-            if (line.size() == LongestLine) {
-                LineError(name_, lineNumber_).Fail("the line is longer than " + std::to_string(LongestLine) +
-                                                   " characters; is this a flight file?");
-            }
-            line += static_cast<char>(c);
-        }
-        return true;
-    }
-
-    void ReadHeader(const std::vector<std::string>& cells, const LineError& error) {
-        columns_.clear();
-        for (const std::string& cell : cells) {
-            bool known = false;
-            for (const auto& [name, column] : ColumnNames) {
-                if (cell == name) {
-                    columns_.push_back(column);
-                    known = true;
-                }
-            }
-            if (!known) error.Fail("unknown column \"" + cell + "\" (frame, altitude, weather, vehicle, keys, tags)");
-        }
-        if (columns_.size() < 2 || columns_[0] != Column::Frame || columns_[1] != Column::Altitude) {
-            error.Fail("the first two columns must be frame and altitude");
-        }
-        first_ = false;
-    }
-
-    void Parse(const std::vector<std::string>& cells, KeyFrame& keyFrame, const LineError& error) const {
-        if (cells.size() < 2) error.Fail("a line needs at least a frame and an altitude");
-        if (cells.size() > columns_.size()) {
-            error.Fail("a line has " + std::to_string(cells.size()) + " cells, but there are only " +
-                       std::to_string(columns_.size()) + " columns");
-        }
-        keyFrame = KeyFrame{};
-        for (size_t i = 0; i < cells.size(); ++i) {
-            const std::string& cell = cells[i];
-            switch (columns_[i]) {
-            case Column::Frame:
-                keyFrame.frame = ParseWhole(cell, "frame", error);
-                if (keyFrame.frame < 0) error.Fail("frame numbers start at 0");
-                if (static_cast<size_t>(keyFrame.frame) >= MaximumFlightFrames) {
-                    error.Fail("the flight is too long: at most " + std::to_string(MaximumFlightFrames) +
-                               " frames (100 hours)");
-                }
-                if (previous_ >= 0 && keyFrame.frame <= previous_) {
-                    error.Fail("frame " + cell + " does not come after frame " + std::to_string(previous_) +
-                               " of the line before");
-                }
-                break;
-            case Column::Altitude:
-                keyFrame.input.altitude = ParseAltitude(cell, error);
-                break;
-            case Column::Weather:
-                if (cell.empty()) break;
-                keyFrame.input.weather = WeatherIndexOf(cell);
-                if (keyFrame.input.weather < 0) {
-                    error.Fail("weather \"" + cell + "\" is none of the 15 upper-case weather names");
-                }
-                break;
-            case Column::Vehicle:
-                if (cell.empty()) break;
-                if (cell != "0" && cell != "1") error.Fail("vehicle must be 0 or 1, not \"" + cell + "\"");
-                keyFrame.input.vehicle = cell == "1";
-                break;
-            case Column::Keys:
-                for (const std::string& key : SplitWords(cell)) {
-                    CheckKey(key, error);
-                    keyFrame.input.keys.push_back(key);
-                }
-                break;
-            case Column::Tags:
-                for (const std::string& word : SplitWords(cell)) keyFrame.input.tags.push_back(ParseTag(word, error));
-                break;
-            }
-        }
-    }
-
-    std::istream& in_;
-    std::string name_;
-    int lineNumber_ = 0;
+    LineReader lines_;
     bool first_ = true;
     long previous_ = -1;
-    std::vector<Column> columns_ = {Column::Frame, Column::Altitude, Column::Weather,
-                                    Column::Vehicle, Column::Keys,   Column::Tags};
+    // Without a header, the columns come in this order.
+    Columns columns_ = {Column::Frame, Column::Altitude, Column::Weather,
+                        Column::Vehicle, Column::Keys,   Column::Tags};
 };
+
+// --- Between the key frames -------------------------------------------------------
+
+// The altitude at `frame`, on the straight line from one key frame to the next.
+float AltitudeBetween(const KeyFrame& from, const KeyFrame& to, long frame) {
+    const float t = static_cast<float>(frame - from.frame) / static_cast<float>(to.frame - from.frame);
+    return from.input.altitude + (to.input.altitude - from.input.altitude) * t;
+}
+
+// A frame between key frames: weather and vehicle hold, no key or tag acts.
+void ClearEvents(FlightFrame& frame) {
+    frame.weather = -1;
+    frame.vehicle = -1;
+    frame.keys.clear();
+    frame.tags.clear();
+}
 
 // Replays a flight file: between two key frames the altitude is interpolated,
 // so only those two are held.
@@ -254,24 +301,13 @@ public:
 
     bool Next(FlightFrame& frame) override {
         if (frame_ >= static_cast<long>(frameCount)) return false;
-        if (frame_ > next_.frame) {
-            previous_ = std::move(next_);
-            havePrevious_ = true;
-            if (!reader_->Next(next_)) throw FlightError(textName_ + ": the flight file changed while it was read");
-        }
-        float altitude = next_.input.altitude;
-        if (havePrevious_) {
-            // Before the first key frame the player waits at its altitude.
-            const float t = static_cast<float>(frame_ - previous_.frame) / static_cast<float>(next_.frame - previous_.frame);
-            altitude = previous_.input.altitude + (next_.input.altitude - previous_.input.altitude) * t;
-        }
+        if (frame_ > next_.frame) Advance();
+        // Before the first key frame the player waits at its altitude.
+        const float altitude = havePrevious_ ? AltitudeBetween(previous_, next_, frame_) : next_.input.altitude;
         if (frame_ == next_.frame) {
             frame = next_.input;
         } else {
-            frame.weather = -1;
-            frame.vehicle = -1;
-            frame.keys.clear();
-            frame.tags.clear();
+            ClearEvents(frame);
         }
         frame.altitude = altitude;
         ++frame_;
@@ -279,6 +315,13 @@ public:
     }
 
 private:
+    // Moves on to the next pair of key frames.
+    void Advance() {
+        previous_ = std::move(next_);
+        havePrevious_ = true;
+        if (!reader_->Next(next_)) throw FlightError(textName_ + ": the flight file changed while it was read");
+    }
+
     std::unique_ptr<std::istream> in_;
     std::string textName_;
     std::unique_ptr<KeyFrameReader> reader_;
@@ -312,13 +355,6 @@ private:
 };
 
 }  // namespace
-
-int WeatherIndexOf(const std::string& name) {
-    for (int i = 0; i < WeatherCount; ++i) {
-        if (name == WeatherNames[i]) return i;
-    }
-    return -1;
-}
 
 std::unique_ptr<Flight> BuildClimb(int weather, float speed, float top, bool inVehicle, float gameWind) {
     if (!(speed > 0) || !std::isfinite(speed)) throw FlightError("the vertical speed must be a positive number");

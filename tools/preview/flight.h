@@ -75,9 +75,6 @@ std::unique_ptr<Flight> ReadFlightFile(const std::string& path, int startWeather
 // Every frame of a flight, for tests and short flights.
 std::vector<FlightFrame> AllFrames(Flight& flight);
 
-// The weather index of an upper-case weather name, or -1.
-int WeatherIndexOf(const std::string& name);
-
 // Longest flight the tool will run, in frames: a hundred hours at 60 frames a second.
 inline constexpr size_t MaximumFlightFrames = 21'600'000;
 

@@ -235,6 +235,7 @@ TEST(PreviewFlightFile, MalformedLinesNameTheLineAndTheReason) {
         {"0,0\n\n10,5\n5,7\n", ":4: frame 5 does not come after frame 10"},
         {"frame,altitude,colour\n", ":1: unknown column \"colour\""},
         {"0,0,RAINY\n", ":1: weather \"RAINY\""},
+        {std::string("0,0,CLEAR\0X\n", 12), ":1: weather \"CLEAR"},
         {"0,0,,2\n", ":1: vehicle must be 0 or 1"},
         {"0,0,,,jump\n", ":1: key \"jump\""},
         {"0,0,,,,teleport=1\n", ":1: tag \"teleport\""},
