@@ -92,9 +92,9 @@ void CopyPair(float& first, float& second, const Argument* source) {
 }
 
 // A width (or distance) pushed before a colour: a shadow or an edge.
-void CopyOutline(int32_t& width, int32_t (&colour)[4], const Argument* source) {
+void CopyOutline(int32_t& width, int32_t (&color)[4], const Argument* source) {
     width = source[0].number;
-    CopyColor(colour, source + 1);
+    CopyColor(color, source + 1);
 }
 
 // The natives by hash in an open-addressed table: every call looks one up.
