@@ -2,6 +2,7 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+// After <windows.h>, whose types it uses.
 #include <psapi.h>
 
 #include <cstdlib>
