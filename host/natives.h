@@ -16,6 +16,7 @@ namespace natives {
 
 // The hashes, named by role, so that tests and the simulated host can share them.
 namespace hash {
+// clang-format off: a table, aligned to be read as one
 inline constexpr uint64_t WeatherNameHash              = 0xD24D37CC275948CCull;
 inline constexpr uint64_t GetWeatherTransition         = 0xF3BBE884A14BB413ull;
 inline constexpr uint64_t SetWeatherTransition         = 0x578C752848ECFA0Cull;
@@ -51,6 +52,7 @@ inline constexpr uint64_t TextEdge                     = 0x441603240D202FA6ull;
 inline constexpr uint64_t BeginTextDraw                = 0x25FBB336DF1804CBull;
 inline constexpr uint64_t AddText                      = 0x6C188BE134E074AAull;
 inline constexpr uint64_t DrawTextAt                   = 0xCD015E5BB0D96A57ull;
+// clang-format on
 }  // namespace hash
 
 // Entity tag type codes for IsEntityTagRegistered.
