@@ -35,9 +35,9 @@ constexpr unsigned char SignatureBytes[SignatureLength] = {0x40, 0x53, 0x48, 0x8
                                                            0x00, 0x00, 0x00, 0x00, 0x8B, 0xDA, 0x75, 0x29};
 constexpr char SignatureMask[] = "xxxxxxxx????xxxxx";
 static_assert(sizeof SignatureMask == SignatureLength + 1);
-constexpr size_t DisplacementOffset = 8;   // signed 32-bit little-endian, relative to the next instruction
+constexpr size_t DisplacementOffset = 8;  // signed 32-bit little-endian, relative to the next instruction
 constexpr size_t NextInstructionOffset = 13;
-constexpr uintptr_t PageSize = 4096;       // granularity of the holes a scan steps over
+constexpr uintptr_t PageSize = 4096;  // granularity of the holes a scan steps over
 
 bool MatchesAt(const unsigned char* candidate) {
     for (size_t k = 0; k < SignatureLength; ++k) {
@@ -54,7 +54,8 @@ const unsigned char* FindInStretch(const unsigned char* begin, const unsigned ch
     const unsigned char* lastStart = end - SignatureLength;
     for (const unsigned char* p = begin; p <= lastStart; ++p) {
         // memchr finds the first byte far faster than the byte loop would.
-        p = static_cast<const unsigned char*>(std::memchr(p, SignatureBytes[0], static_cast<size_t>(lastStart - p) + 1));
+        p = static_cast<const unsigned char*>(
+            std::memchr(p, SignatureBytes[0], static_cast<size_t>(lastStart - p) + 1));
         if (p == nullptr) return nullptr;
         if (MatchesAt(p)) return p;
     }
@@ -169,8 +170,7 @@ void AtmosphereStartup() {
     LoadWeatherHashes();
     natives::GetWeatherTransition(&Zone.transitionFromHash, &Zone.transitionToHash, &Script.transitionFraction);
     // Written so that a NaN fraction takes the from-hash.
-    const uint32_t startWeather =
-        Script.transitionFraction >= 0.5f ? Zone.transitionToHash : Zone.transitionFromHash;
+    const uint32_t startWeather = Script.transitionFraction >= 0.5f ? Zone.transitionToHash : Zone.transitionFromHash;
     Zone.currentWeatherIndex = WeatherIndexOfHash(startWeather, 0);
     LoadConfiguration(ConfigFileName, true);
     Script.startupCompleted = true;
@@ -217,7 +217,8 @@ void RestoreDefaults() {
     natives::SetTimecycleModifierStrength(0.0f);
     natives::ClearTimecycleModifier();
     natives::UnloadCloudSets();
-    natives::LoadCloudSet(Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
+    natives::LoadCloudSet(
+        Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
     // The wind and the effect level too: switched off in the clouds or above
     // them, the game would otherwise keep the module's wind and no rain.
     SetWind(HandBack);

@@ -7,9 +7,9 @@ constinit uint32_t WeatherHashTable[WeatherCount] = {};
 namespace {
 
 // What the game hashes: the names of WeatherNames in lower case.
-constexpr const char* LowerCaseWeatherNames[WeatherCount] = {
-    "extrasunny", "clear", "clouds",  "smog",    "neutral",  "snowlight", "foggy",    "overcast",
-    "rain",       "thunder", "clearing", "snow", "blizzard", "xmas",      "halloween"};
+constexpr const char* LowerCaseWeatherNames[WeatherCount] = {"extrasunny", "clear", "clouds",   "smog", "neutral",
+                                                             "snowlight",  "foggy", "overcast", "rain", "thunder",
+                                                             "clearing",   "snow",  "blizzard", "xmas", "halloween"};
 
 }  // namespace
 

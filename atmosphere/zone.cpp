@@ -12,11 +12,11 @@ constinit ZoneModuleState Zone{};
 namespace {
 
 // Host cloud sets that the upper zones impose, whatever the weather's own.
-constexpr const char* HighCloudSet = "Snowy 01";    // above the clouds, first six weathers
-constexpr const char* StormCloudSet = "horsey";     // from the cloud zone up, the other weathers
+constexpr const char* HighCloudSet = "Snowy 01";  // above the clouds, first six weathers
+constexpr const char* StormCloudSet = "horsey";   // from the cloud zone up, the other weathers
 constexpr const char* NeutralTimecycleModifier = "nextgen";
-constexpr float NormalZoneFadeDepth = 50.0f;        // the normal modifier fades over this many units
-constexpr float NormalZoneFadeRate = 0.02f;         // 1 / NormalZoneFadeDepth
+constexpr float NormalZoneFadeDepth = 50.0f;  // the normal modifier fades over this many units
+constexpr float NormalZoneFadeRate = 0.02f;   // 1 / NormalZoneFadeDepth
 
 // Where `alt` lies between two thresholds, as 0..1. A band is entered only
 // when lower <= alt < upper, so sensible thresholds always give a value in
@@ -30,10 +30,7 @@ float BandFraction(float alt, float lower, float upper) {
 
 // The transition pair's dominant weather: the to-hash from half way on. The
 // test is written so that a NaN fraction takes the from-hash.
-uint32_t DominantWeather(float fraction) {
-    return fraction >= 0.5f ? Zone.transitionToHash : Zone.transitionFromHash;
-}
-
+uint32_t DominantWeather(float fraction) { return fraction >= 0.5f ? Zone.transitionToHash : Zone.transitionFromHash; }
 
 void LoadUpperCloudSet() {
     natives::LoadCloudSet(InFirstSixWeathers(Zone.zoneWeatherHash) ? HighCloudSet : StormCloudSet);
@@ -91,7 +88,8 @@ void CloudZoneStartBand(const WeatherSettings& row, float alt) {
     if (previous.inCloudZone) {
         // Coming down out of the clouds: give the weather its own sky back.
         natives::UnloadCloudSets();
-        natives::LoadCloudSet(Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
+        natives::LoadCloudSet(
+            Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
         natives::ClearOverrideWeather();
         natives::SetWeatherTransition(Zone.transitionFromHash, Zone.transitionToHash, f);
         natives::SetTimecycleModifier(row.CloudZoneTimecycleModifier);
@@ -248,9 +246,8 @@ namespace {
 
 // What each zone does on a frame spent in it, by ZoneId.
 using ZoneActions = void (*)(const WeatherSettings& row, float alt);
-constexpr ZoneActions ActionsOf[ZoneCount] = {NormalZone,          CloudZoneStartBand, CloudZone,
-                                              AboveCloudsZoneStartBand, AboveCloudsZone,    SpaceZoneStartBand,
-                                              SpaceZone};
+constexpr ZoneActions ActionsOf[ZoneCount] = {NormalZone,      CloudZoneStartBand, CloudZone, AboveCloudsZoneStartBand,
+                                              AboveCloudsZone, SpaceZoneStartBand, SpaceZone};
 
 // A fall that skips zones (a respawn, a fast travel) would otherwise skip the
 // hand-backs that only those zones make on the way down, and the game would
@@ -268,7 +265,8 @@ void HandBackSkippedZones(const WeatherSettings& row, ZoneId from, ZoneId to) {
         Zone.windResetDone = false;
         Zone.zoneWeatherHash = DominantWeather(1.0f);
         natives::UnloadCloudSets();
-        natives::LoadCloudSet(Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
+        natives::LoadCloudSet(
+            Settings.Weather[WeatherIndexOfHash(Zone.zoneWeatherHash, NeutralWeatherRow)].NormalZoneClouds);
         natives::ClearOverrideWeather();
         natives::SetWeatherTransition(Zone.transitionFromHash, Zone.transitionToHash, 1.0f);
         natives::SetTimecycleModifier(row.CloudZoneTimecycleModifier);

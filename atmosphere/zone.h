@@ -85,15 +85,15 @@ ZoneFlags FlagsOf(ZoneId zone);
 // initialised: no code runs to set it up.
 struct ZoneModuleState {
     ZoneFlags ZoneState{true, false, false, false, false, false, false};  // zone of the previous evaluation
-    bool windResetDone = true;               // the one-time SetWindSpeed(-1) hand-back has been made
-    bool effectLevelResetDone = true;        // the effect level has been handed back with -1
-    bool timecycleTransitionPending = false; // timed change to the above-clouds modifier due next frame there
-    float capturedWindSpeed = 1.0f;          // game's wind as last read; base of every multiplier
-    uint32_t zoneWeatherHash = 0;            // weather hash the bands treat as dominant; 0 before any band
-    WeatherIndex currentWeatherIndex = 0;    // settings row in use; changes only in the normal zone
-    uint32_t transitionFromHash = 0;         // game's weather transition pair as last read
+    bool windResetDone = true;                // the one-time SetWindSpeed(-1) hand-back has been made
+    bool effectLevelResetDone = true;         // the effect level has been handed back with -1
+    bool timecycleTransitionPending = false;  // timed change to the above-clouds modifier due next frame there
+    float capturedWindSpeed = 1.0f;           // game's wind as last read; base of every multiplier
+    uint32_t zoneWeatherHash = 0;             // weather hash the bands treat as dominant; 0 before any band
+    WeatherIndex currentWeatherIndex = 0;     // settings row in use; changes only in the normal zone
+    uint32_t transitionFromHash = 0;          // game's weather transition pair as last read
     uint32_t transitionToHash = 0;
-    int32_t timecycleIndex = -1;             // game's modifier index read this frame; negative: none
+    int32_t timecycleIndex = -1;  // game's modifier index read this frame; negative: none
 };
 
 extern constinit ZoneModuleState Zone;

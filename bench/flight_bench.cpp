@@ -27,7 +27,8 @@ const fs::path WorkFolder = fs::temp_directory_path() / "atmosphere-flight-bench
 // A flight file of `frames` frames: a key frame every half second, the
 // altitude a sine from the ground to above the space zone every two minutes.
 std::string WriteFlight(const std::string& name, long frames, bool events) {
-    static const char* const weathers[] = {"CLOUDS", "RAIN", "THUNDER", "CLEAR", "SNOW", "FOGGY", "EXTRASUNNY", "BLIZZARD"};
+    static const char* const weathers[] = {"CLOUDS", "RAIN",  "THUNDER",    "CLEAR",
+                                           "SNOW",   "FOGGY", "EXTRASUNNY", "BLIZZARD"};
     fs::create_directories(WorkFolder);
     const fs::path path = WorkFolder / name;
     std::ofstream file(path);

@@ -67,27 +67,16 @@ void UseDefaults(platform::ProfileRead& read) {
     }
 }
 
-template <typename Record>
-void Store(Record& record, const SettingKey& key, const platform::ProfileRead& read) {
+template <typename Record> void Store(Record& record, const SettingKey& key, const platform::ProfileRead& read) {
     switch (key.kind) {
-    case SettingKind::Flag:
-        SettingField<bool>(record, key) = read.number == 1;
-        break;
-    case SettingKind::Integer:
-        SettingField<int32_t>(record, key) = read.number;
-        break;
+    case SettingKind::Flag: SettingField<bool>(record, key) = read.number == 1; break;
+    case SettingKind::Integer: SettingField<int32_t>(record, key) = read.number; break;
     case SettingKind::SmallInteger:
         SettingField<int8_t>(record, key) = static_cast<int8_t>(static_cast<uint8_t>(read.number & 0xFF));
         break;
-    case SettingKind::KeyCode:
-        SettingField<int32_t>(record, key) = ParseKeyCode(read.text);
-        break;
-    case SettingKind::Real:
-        SettingField<float>(record, key) = ParseReal(read.text);
-        break;
-    case SettingKind::Text:
-        CopyText(&SettingField<char>(record, key), SettingTextSize, read.text);
-        break;
+    case SettingKind::KeyCode: SettingField<int32_t>(record, key) = ParseKeyCode(read.text); break;
+    case SettingKind::Real: SettingField<float>(record, key) = ParseReal(read.text); break;
+    case SettingKind::Text: CopyText(&SettingField<char>(record, key), SettingTextSize, read.text); break;
     case SettingKind::CloudName:
         CopyText(&SettingField<char>(record, key), SettingTextSize, FindCloudSetByName(read.text));
         break;

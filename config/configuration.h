@@ -2,7 +2,7 @@
 // from a profile file beside the game executable.
 #pragma once
 
-inline constexpr int ModuleDirectorySize = 260;   // MAX_PATH, NUL included
+inline constexpr int ModuleDirectorySize = 260;  // MAX_PATH, NUL included
 inline constexpr int ConfigFileNameSize = 64;
 
 // Directory of the game executable with its trailing backslash; empty until

@@ -162,8 +162,8 @@ constexpr int MaxDecimalDigits = 125;
 // Leaves `p` just past what it read.
 float DecimalToFloat(const char*& p) {
     WideNumber digits = Wide(0);
-    int count = 0;              // significant digits in `digits`
-    int64_t exponent = 0;       // decimal exponent of the last digit kept
+    int count = 0;         // significant digits in `digits`
+    int64_t exponent = 0;  // decimal exponent of the last digit kept
     bool droppedNonZero = false;
     bool afterPoint = false;
     for (;; ++p) {

@@ -33,8 +33,8 @@ constexpr bool IsIntegerKind(SettingKind kind) {
 inline constexpr size_t NotStored = SIZE_MAX;  // offset of a key that fills no field
 
 struct SettingKey {
-    const char* section;      // section of a global key; nullptr for a per-weather key
-    const char* key;          // key name, as written in the file
+    const char* section;  // section of a global key; nullptr for a per-weather key
+    const char* key;      // key name, as written in the file
     SettingKind kind;
     int32_t defaultNumber;    // absent-key value of the integer kinds
     const char* defaultText;  // absent-key text of the text kinds
@@ -53,25 +53,24 @@ template <> struct FieldType<SettingKind::Text> { using type = char[SettingTextS
 template <> struct FieldType<SettingKind::CloudName> { using type = char[SettingTextSize]; };
 template <> struct FieldType<SettingKind::WeatherName> { using type = WeatherIndex; };
 
-template <SettingKind Kind, typename Field>
-consteval size_t CheckedOffset(size_t offset) {
+template <SettingKind Kind, typename Field> consteval size_t CheckedOffset(size_t offset) {
     static_assert(std::is_same_v<Field, typename FieldType<Kind>::type>, "key kind does not fit its field");
     return offset;
 }
 
 }  // namespace setting_keys_detail
 
-#define ATMOSPHERE_GLOBAL_KEY(section, field, kind, number, text)                                        \
-    SettingKey {                                                                                         \
-        section, #field, SettingKind::kind, number, text,                                                \
+#define ATMOSPHERE_GLOBAL_KEY(section, field, kind, number, text)                                       \
+    SettingKey {                                                                                        \
+        section, #field, SettingKind::kind, number, text,                                               \
             setting_keys_detail::CheckedOffset<SettingKind::kind, decltype(AtmosphereSettings::field)>( \
-                offsetof(AtmosphereSettings, field))                                                     \
+                offsetof(AtmosphereSettings, field))                                                    \
     }
-#define ATMOSPHERE_WEATHER_KEY(field, kind, number, text)                                             \
-    SettingKey {                                                                                      \
-        nullptr, #field, SettingKind::kind, number, text,                                             \
+#define ATMOSPHERE_WEATHER_KEY(field, kind, number, text)                                            \
+    SettingKey {                                                                                     \
+        nullptr, #field, SettingKind::kind, number, text,                                            \
             setting_keys_detail::CheckedOffset<SettingKind::kind, decltype(WeatherSettings::field)>( \
-                offsetof(WeatherSettings, field))                                                     \
+                offsetof(WeatherSettings, field))                                                    \
     }
 
 // The global keys in the order a load reads them; the first two only steer
@@ -130,11 +129,9 @@ inline constexpr size_t ConfigurationReadCount = GlobalSettingKeyCount + Weather
 
 // The field of `key` inside `record` (AtmosphereSettings for a global key,
 // WeatherSettings for a per-weather key); T must be the kind's field type.
-template <typename T, typename Record>
-T& SettingField(Record& record, const SettingKey& key) {
+template <typename T, typename Record> T& SettingField(Record& record, const SettingKey& key) {
     return *reinterpret_cast<T*>(reinterpret_cast<unsigned char*>(&record) + key.offset);
 }
-template <typename T, typename Record>
-const T& SettingField(const Record& record, const SettingKey& key) {
+template <typename T, typename Record> const T& SettingField(const Record& record, const SettingKey& key) {
     return *reinterpret_cast<const T*>(reinterpret_cast<const unsigned char*>(&record) + key.offset);
 }

@@ -7,24 +7,21 @@
 #include <cstring>
 
 const char WeatherNames[WeatherCount][WeatherNameSize] = {
-    "EXTRASUNNY", "CLEAR",   "CLOUDS",   "SMOG",     "NEUTRAL",
-    "SNOWLIGHT",  "FOGGY",   "OVERCAST", "RAIN",     "THUNDER",
-    "CLEARING",   "SNOW",    "BLIZZARD", "XMAS",     "HALLOWEEN",
+    "EXTRASUNNY", "CLEAR",   "CLOUDS",   "SMOG", "NEUTRAL",  "SNOWLIGHT", "FOGGY",     "OVERCAST",
+    "RAIN",       "THUNDER", "CLEARING", "SNOW", "BLIZZARD", "XMAS",      "HALLOWEEN",
 };
 
 // Paired by position only: several pairs share no word, and the host names
 // must keep their exact case.
 const char CloudNames[CloudCount][CloudNameSize] = {
-    "ALTOSTRATUS", "CIRROCUMULUS", "CIRRUS",  "NIMBUS1",   "NIMBUS2",
-    "CONTRAILS",   "HORIZON1",     "HORIZON2", "NIMBUS3",  "HORIZON3",
-    "NIMBUS4",     "PUFFS",        "RAINY",   "SHOWER",    "NO_CLOUDS",
-    "STORMY",      "STRATOCUMULUS", "STRIPEY", "WISPY",
+    "ALTOSTRATUS", "CIRROCUMULUS", "CIRRUS",        "NIMBUS1", "NIMBUS2", "CONTRAILS", "HORIZON1",
+    "HORIZON2",    "NIMBUS3",      "HORIZON3",      "NIMBUS4", "PUFFS",   "RAINY",     "SHOWER",
+    "NO_CLOUDS",   "STORMY",       "STRATOCUMULUS", "STRIPEY", "WISPY",
 };
 const char CloudSetNames[CloudCount][CloudSetNameSize] = {
-    "altostratus", "cirrocumulus", "Cirrus",       "Clear 01",  "Cloudy 01",
-    "Contrails",   "Horizon",      "horizonband1", "horizonband2", "horizonband3",
-    "Nimbus",      "Puffs",        "RAIN",         "shower",    "Snowy 01",
-    "Stormy 01",   "stratoscumulus", "Stripey",    "Wispy",
+    "altostratus",  "cirrocumulus", "Cirrus",         "Clear 01", "Cloudy 01", "Contrails", "Horizon",
+    "horizonband1", "horizonband2", "horizonband3",   "Nimbus",   "Puffs",     "RAIN",      "shower",
+    "Snowy 01",     "Stormy 01",    "stratoscumulus", "Stripey",  "Wispy",
 };
 
 namespace {
@@ -87,8 +84,8 @@ constexpr AtmosphereSettings StartSettings() {
         row.AboveCloudsZoneWindMultiplier = 0.5f;
         row.SpaceZoneWindMultiplier = 0.0f;
         SetText(row.NormalZoneClouds, WeatherStarts[w].normalZoneClouds);
-        row.AboveCloudsZoneWeatherOverride = 0;   // EXTRASUNNY
-        row.SpaceZoneWeatherOverride = 14;        // HALLOWEEN
+        row.AboveCloudsZoneWeatherOverride = 0;  // EXTRASUNNY
+        row.SpaceZoneWeatherOverride = 14;       // HALLOWEEN
         SetText(row.NormalZoneTimecycleModifier, "nextgen");
         SetText(row.CloudZoneTimecycleModifier, WeatherStarts[w].cloudZoneModifier);
         SetText(row.AboveCloudsZoneTimecycleModifier, "nextgen");

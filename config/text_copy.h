@@ -19,7 +19,6 @@ inline size_t CopyText(char* destination, size_t capacity, const char* source) {
     return length;
 }
 
-template <size_t Capacity>
-inline size_t CopyText(char (&destination)[Capacity], const char* source) {
+template <size_t Capacity> inline size_t CopyText(char (&destination)[Capacity], const char* source) {
     return CopyText(destination, Capacity, source);
 }

@@ -51,14 +51,14 @@ void FormatDebugOverlay(const OverlayStatus& status) {
                     {zoneLabel, row.NormalZoneEnd, row.CloudZoneStart, row.CloudZoneEnd});
         FormatBlock(1, "aboveCloudsZoneStart: %.2f\naboveCloudsZoneEnd : %.2f\nspaceZoneStart : %.2f",
                     {row.AboveCloudsZoneStart, row.AboveCloudsZoneEnd, row.SpaceZoneStart});
-        FormatBlock(2,
-                    "cloudZoneWindMultiplier: %.2f\naboveCloudsZoneWindMultiplier: %.2f\nspaceZoneWindMultiplier : %.2f",
-                    {row.CloudZoneWindMultiplier, row.AboveCloudsZoneWindMultiplier, row.SpaceZoneWindMultiplier});
+        FormatBlock(
+            2, "cloudZoneWindMultiplier: %.2f\naboveCloudsZoneWindMultiplier: %.2f\nspaceZoneWindMultiplier : %.2f",
+            {row.CloudZoneWindMultiplier, row.AboveCloudsZoneWindMultiplier, row.SpaceZoneWindMultiplier});
         FormatBlock(3, "aboveCloudWeatherOverride: %s\nspaceZoneWeatherOverride: %s",
                     {WeatherNames[row.AboveCloudsZoneWeatherOverride], WeatherNames[row.SpaceZoneWeatherOverride]});
-        FormatBlock(4, "normalZoneTimecycMod: %s\ncloudZoneTimecycMod : %s\naboveCloudsZoneTimecycMod: %s",
-                    {row.NormalZoneTimecycleModifier, row.CloudZoneTimecycleModifier,
-                     row.AboveCloudsZoneTimecycleModifier});
+        FormatBlock(
+            4, "normalZoneTimecycMod: %s\ncloudZoneTimecycMod : %s\naboveCloudsZoneTimecycMod: %s",
+            {row.NormalZoneTimecycleModifier, row.CloudZoneTimecycleModifier, row.AboveCloudsZoneTimecycleModifier});
         Overlay.formattedLabel = zoneLabel;
         std::memcpy(&Overlay.formattedRow, &row, sizeof row);
     }

@@ -15,8 +15,7 @@ constexpr int SubnormalExponent = -149;
 
 // Writes `value` in decimal backwards, ending just before `end`; returns the
 // first character.
-template <typename Unsigned>
-char* WriteDecimalBackwards(Unsigned value, char* end) {
+template <typename Unsigned> char* WriteDecimalBackwards(Unsigned value, char* end) {
     do {
         *--end = static_cast<char>('0' + static_cast<int>(value % 10));
         value /= 10;
@@ -107,9 +106,7 @@ size_t FormatText(char* out, size_t capacity, const char* format, std::initializ
         if (next == values.end()) continue;
         const TextValue& value = *next++;
         switch (value.kind) {
-        case TextValue::Kind::Text:
-            put(value.text, std::strlen(value.text));
-            break;
+        case TextValue::Kind::Text: put(value.text, std::strlen(value.text)); break;
         case TextValue::Kind::Integer: {
             const int64_t integer = value.integer;
             char* const numberEnd = number + sizeof number;
@@ -118,9 +115,7 @@ size_t FormatText(char* out, size_t capacity, const char* format, std::initializ
             put(start, static_cast<size_t>(numberEnd - start));
             break;
         }
-        case TextValue::Kind::Real:
-            put(number, FormatFixed2(value.real, number));
-            break;
+        case TextValue::Kind::Real: put(number, FormatFixed2(value.real, number)); break;
         }
     }
     out[length] = '\0';

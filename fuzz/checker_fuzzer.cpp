@@ -45,7 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const preview::CheckedText checked = preview::CheckConfigurationText("fuzz.ini", bytes, [&](const std::string&) {
         return alternateThere ? preview::FileContent{std::string(bytes), ""} : preview::FileContent{"", "is not there"};
     });
-    const size_t lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n') + std::count(bytes.begin(), bytes.end(), '\r')) + 1;
+    const size_t lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n') +
+                                             std::count(bytes.begin(), bytes.end(), '\r')) +
+                         1;
     std::string file;
     int previous = 0;
     size_t withLine = 0;

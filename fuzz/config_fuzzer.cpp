@@ -28,8 +28,8 @@ namespace {
 struct ServedFile {
     const uint8_t* data = nullptr;
     size_t size = 0;
-    size_t chunk = 1;   // bytes per sink call
-    int reads = 0;      // ReadFileBytes calls since the last load began
+    size_t chunk = 1;  // bytes per sink call
+    int reads = 0;     // ReadFileBytes calls since the last load began
 } served;
 
 void Require(bool condition) {
@@ -88,7 +88,8 @@ bool Redirects(const uint8_t* data, size_t size) {
     char name[SettingTextSize];
     platform::ProfileRead reads[] = {
         {"GLOBAL", "EnableAlternateConfigFile", platform::ProfileReadKind::Integer, 0, nullptr, nullptr, 0, 0, 0},
-        {"GLOBAL", "AlternateConfigFile", platform::ProfileReadKind::Text, 0, DefaultConfigFileName, name, sizeof name, 0, 0},
+        {"GLOBAL", "AlternateConfigFile", platform::ProfileReadKind::Text, 0, DefaultConfigFileName, name, sizeof name,
+         0, 0},
     };
     platform::ReadProfileFromMemory(data, size, reads, 2);
     return reads[0].number == 1 && std::strcmp(name, DefaultConfigFileName) != 0;
@@ -108,9 +109,18 @@ void ReadDirectly(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < std::size(capacities); ++i) {
         // Exactly the capacity, so that one byte too many is an overflow.
         buffers[i].reset(new char[capacities[i] == 0 ? 1 : capacities[i]]);
-        reads[i] = {section.c_str(), key.c_str(), platform::ProfileReadKind::Text, 0, "'d'", buffers[i].get(), capacities[i], 0, 0};
+        reads[i] = {section.c_str(),
+                    key.c_str(),
+                    platform::ProfileReadKind::Text,
+                    0,
+                    "'d'",
+                    buffers[i].get(),
+                    capacities[i],
+                    0,
+                    0};
     }
-    reads[std::size(capacities)] = {section.c_str(), key.c_str(), platform::ProfileReadKind::Integer, 7, nullptr, nullptr, 0, 0, 0};
+    reads[std::size(capacities)] = {
+        section.c_str(), key.c_str(), platform::ProfileReadKind::Integer, 7, nullptr, nullptr, 0, 0, 0};
     platform::ReadProfileFromMemory(data, size, reads, std::size(reads));
     for (size_t i = 0; i < std::size(capacities); ++i) {
         if (capacities[i] > 0) Require(IsTerminated(buffers[i].get(), capacities[i]));

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-struct HINSTANCE__;                     // the module instance, opaque to us
+struct HINSTANCE__;  // the module instance, opaque to us
 using ModuleHandle = HINSTANCE__*;
 
 // Receives every keyboard message: virtual-key code, repeat count, scan code,
@@ -20,10 +20,10 @@ void scriptRegister(ModuleHandle module, void (*script)());
 void scriptUnregister(ModuleHandle module);
 void keyboardHandlerRegister(KeyboardHandler handler);
 void keyboardHandlerUnregister(KeyboardHandler handler);
-void scriptWait(uint32_t milliseconds);     // yields the script coroutine
-void nativeInit(uint64_t hash);             // starts a native call
-void nativePush64(uint64_t value);          // pushes one argument
-uint64_t* nativeCall();                     // runs it; points at the result slots
+void scriptWait(uint32_t milliseconds);  // yields the script coroutine
+void nativeInit(uint64_t hash);          // starts a native call
+void nativePush64(uint64_t value);       // pushes one argument
+uint64_t* nativeCall();                  // runs it; points at the result slots
 }
 
 // The loader's notifications, as Windows numbers them.

@@ -8,8 +8,8 @@
 #include <atomic>
 #include <cstdint>
 
-inline constexpr uint32_t KeyStateSlots = 255;         // codes 0..254 have a slot
-inline constexpr uint32_t KeyReleaseWindowMs = 100;    // a release counts this long
+inline constexpr uint32_t KeyStateSlots = 255;       // codes 0..254 have a slot
+inline constexpr uint32_t KeyReleaseWindowMs = 100;  // a release counts this long
 
 // One key's latest message. The module reads only the tick and the release
 // flag; the slot keeps the alt and was-down flags as well because it is the
@@ -33,8 +33,8 @@ extern KeyState KeyStateTable[KeyStateSlots];
 // The keyboard handler registered with the host: overwrites the slot of `key`
 // (codes of 255 and above are dropped). The second to fourth arguments are
 // ignored.
-void RecordKeyMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended,
-                      int32_t isWithAlt, int32_t wasDownBefore, int32_t isUpNow);
+void RecordKeyMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended, int32_t isWithAlt,
+                      int32_t wasDownBefore, int32_t isUpNow);
 
 // True when the latest message of `key` is a release less than 100 ms old;
 // a true result clears the slot, so each release is reported once.

@@ -9,21 +9,16 @@
 namespace natives {
 namespace {
 
-uint64_t EncodePointer(const void* pointer) {
-    return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pointer));
-}
+uint64_t EncodePointer(const void* pointer) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pointer)); }
 
 // Pushes each argument in order; each is already a 64-bit value.
-template <typename... Arguments>
-uint64_t* Call(uint64_t nativeHash, Arguments... arguments) {
+template <typename... Arguments> uint64_t* Call(uint64_t nativeHash, Arguments... arguments) {
     nativeInit(nativeHash);
     (nativePush64(arguments), ...);
     return nativeCall();
 }
 
-int32_t IntResult(const uint64_t* slots) {
-    return static_cast<int32_t>(static_cast<uint32_t>(slots[0]));
-}
+int32_t IntResult(const uint64_t* slots) { return static_cast<int32_t>(static_cast<uint32_t>(slots[0])); }
 
 float FloatAt(const uint64_t* slots, size_t byteOffset) {
     float value;
@@ -66,17 +61,13 @@ void UnloadCloudSets() { Call(hash::UnloadCloudSets); }
 
 void SetCloudOpacity(float opacity) { Call(hash::SetCloudOpacity, EncodeFloat(opacity)); }
 
-void SetTimecycleModifier(const char* modifierName) {
-    Call(hash::SetTimecycleModifier, EncodePointer(modifierName));
-}
+void SetTimecycleModifier(const char* modifierName) { Call(hash::SetTimecycleModifier, EncodePointer(modifierName)); }
 
 void StartTimecycleTransition(const char* modifierName, float seconds) {
     Call(hash::StartTimecycleTransition, EncodePointer(modifierName), EncodeFloat(seconds));
 }
 
-void SetTimecycleModifierStrength(float strength) {
-    Call(hash::SetTimecycleModifierStrength, EncodeFloat(strength));
-}
+void SetTimecycleModifierStrength(float strength) { Call(hash::SetTimecycleModifierStrength, EncodeFloat(strength)); }
 
 void ClearTimecycleModifier() { Call(hash::ClearTimecycleModifier); }
 
@@ -94,9 +85,7 @@ int32_t IsCharacterInVehicle(int32_t character) {
     return IntResult(Call(hash::IsCharacterInVehicle, EncodeInt(character), EncodeInt(0)));
 }
 
-int32_t CharacterVehicle(int32_t character) {
-    return IntResult(Call(hash::CharacterVehicle, EncodeInt(character)));
-}
+int32_t CharacterVehicle(int32_t character) { return IntResult(Call(hash::CharacterVehicle, EncodeInt(character))); }
 
 float EntityAltitude(int32_t entity) {
     // The position is a vector of 8-byte-aligned components: z starts at byte 16.
@@ -121,9 +110,7 @@ void SetBooleanEntityTag(int32_t entity, const char* name, int32_t value) {
 
 void TextFont(int32_t font) { Call(hash::TextFont, EncodeInt(font)); }
 
-void TextScale(float scaleX, float scaleY) {
-    Call(hash::TextScale, EncodeFloat(scaleX), EncodeFloat(scaleY));
-}
+void TextScale(float scaleX, float scaleY) { Call(hash::TextScale, EncodeFloat(scaleX), EncodeFloat(scaleY)); }
 
 void TextColor(int32_t red, int32_t green, int32_t blue, int32_t alpha) {
     Call(hash::TextColor, EncodeInt(red), EncodeInt(green), EncodeInt(blue), EncodeInt(alpha));
@@ -132,13 +119,11 @@ void TextColor(int32_t red, int32_t green, int32_t blue, int32_t alpha) {
 void TextWrap(float start, float end) { Call(hash::TextWrap, EncodeFloat(start), EncodeFloat(end)); }
 
 void TextShadow(int32_t distance, int32_t red, int32_t green, int32_t blue, int32_t alpha) {
-    Call(hash::TextShadow, EncodeInt(distance), EncodeInt(red), EncodeInt(green), EncodeInt(blue),
-         EncodeInt(alpha));
+    Call(hash::TextShadow, EncodeInt(distance), EncodeInt(red), EncodeInt(green), EncodeInt(blue), EncodeInt(alpha));
 }
 
 void TextEdge(int32_t width, int32_t red, int32_t green, int32_t blue, int32_t alpha) {
-    Call(hash::TextEdge, EncodeInt(width), EncodeInt(red), EncodeInt(green), EncodeInt(blue),
-         EncodeInt(alpha));
+    Call(hash::TextEdge, EncodeInt(width), EncodeInt(red), EncodeInt(green), EncodeInt(blue), EncodeInt(alpha));
 }
 
 void BeginTextDraw(const char* kind) { Call(hash::BeginTextDraw, EncodePointer(kind)); }

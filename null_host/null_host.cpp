@@ -17,13 +17,13 @@ struct NullHostState {
     uint64_t hash;                     // native being called
     uint64_t arguments[MaxArguments];  // its pushed arguments
     int argumentCount;
-    uint64_t slots[4];                 // the result of the last call
-    float altitude;                    // entity z reported to the module
-    uint32_t fromHash;                 // weather transition reported to the module
+    uint64_t slots[4];  // the result of the last call
+    float altitude;     // entity z reported to the module
+    uint32_t fromHash;  // weather transition reported to the module
     uint32_t toHash;
     float fraction;
-    uint32_t randomState;              // msvcrt-style LCG, never seeded
-    KeyboardHandler keyboardHandler;   // the module's, once registered
+    uint32_t randomState;             // msvcrt-style LCG, never seeded
+    KeyboardHandler keyboardHandler;  // the module's, once registered
 };
 
 NullHostState host{0, {}, 0, {}, 0.0f, 0, 0, 0.0f, 1, nullptr};
@@ -35,10 +35,7 @@ uint32_t NameHash(const char* name) {
     return hash;
 }
 
-template <typename T>
-T* Pointer(uint64_t argument) {
-    return reinterpret_cast<T*>(static_cast<uintptr_t>(argument));
-}
+template <typename T> T* Pointer(uint64_t argument) { return reinterpret_cast<T*>(static_cast<uintptr_t>(argument)); }
 
 void SetFloatResult(size_t byteOffset, float value) {
     std::memcpy(reinterpret_cast<unsigned char*>(host.slots) + byteOffset, &value, sizeof value);
@@ -85,17 +82,13 @@ uint64_t* nativeCall() {
     const uint64_t* argument = host.arguments;
     std::memset(host.slots, 0, sizeof host.slots);
     switch (host.hash) {
-    case hash::WeatherNameHash:
-        host.slots[0] = NameHash(Pointer<const char>(argument[0]));
-        break;
+    case hash::WeatherNameHash: host.slots[0] = NameHash(Pointer<const char>(argument[0])); break;
     case hash::GetWeatherTransition:
         *Pointer<uint32_t>(argument[0]) = host.fromHash;
         *Pointer<uint32_t>(argument[1]) = host.toHash;
         *Pointer<float>(argument[2]) = host.fraction;
         break;
-    case hash::GetWindSpeed:
-        SetFloatResult(0, 3.0f);
-        break;
+    case hash::GetWindSpeed: SetFloatResult(0, 3.0f); break;
     case hash::SineDegrees: {
         float degrees;
         const uint32_t bits = static_cast<uint32_t>(argument[0]);
@@ -103,12 +96,8 @@ uint64_t* nativeCall() {
         SetFloatResult(0, std::sin(degrees * 0.017453292f));
         break;
     }
-    case hash::PlayerCharacter:
-        host.slots[0] = 1;
-        break;
-    case hash::EntityPosition:
-        SetFloatResult(16, host.altitude);
-        break;
+    case hash::PlayerCharacter: host.slots[0] = 1; break;
+    case hash::EntityPosition: SetFloatResult(16, host.altitude); break;
     default:  // every other native answers 0: no vehicle, modifier 0, no tags
         break;
     }

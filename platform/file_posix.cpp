@@ -41,7 +41,8 @@ bool ReadFileBytes(const char* path, FileChunkSink sink, void* context) {
     static unsigned char chunk[ChunkSize];
     off_t remaining = status.st_size;
     while (remaining > 0) {
-        const size_t want = remaining < static_cast<off_t>(sizeof chunk) ? static_cast<size_t>(remaining) : sizeof chunk;
+        const size_t want =
+            remaining < static_cast<off_t>(sizeof chunk) ? static_cast<size_t>(remaining) : sizeof chunk;
         const ssize_t got = read(file, chunk, want);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;

@@ -12,8 +12,8 @@ namespace platform {
 bool ReadFileBytes(const char* path, FileChunkSink sink, void* context) {
     // Every sharing flag: an editor holding the file open, even for writing
     // or deleting, must neither block this read nor be blocked by it.
-    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     // Static: the module keeps off the heap, and a load never nests a read.
     // 32 KiB takes the documented configuration file in one call.

@@ -14,8 +14,8 @@ namespace {
 
 bool IsReadable(DWORD protect) {
     if (protect & (PAGE_GUARD | PAGE_NOACCESS)) return false;
-    return (protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                       PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
+    return (protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE |
+                       PAGE_EXECUTE_WRITECOPY)) != 0;
 }
 
 bool IsWritable(DWORD protect) {
@@ -25,9 +25,7 @@ bool IsWritable(DWORD protect) {
 
 }  // namespace
 
-uint32_t GameExecutablePath(char* buffer, uint32_t capacity) {
-    return GetModuleFileNameA(nullptr, buffer, capacity);
-}
+uint32_t GameExecutablePath(char* buffer, uint32_t capacity) { return GetModuleFileNameA(nullptr, buffer, capacity); }
 
 uint32_t TickCount() { return GetTickCount(); }
 

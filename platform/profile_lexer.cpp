@@ -55,8 +55,8 @@ void EndLine(ProfileLexer& lx) {
         line.valueCutAtNul = lx.valueNul;
         line.valueLength = lx.valueNul ? lx.valueCount : lx.valueEnd;
         line.valueLast = lx.valueNul ? lx.valuePrevious : lx.valueEndUnit;
-        line.valueQuoted = line.valueLength > 1 && (lx.value[0] == '\'' || lx.value[0] == '"') &&
-                           line.valueLast == lx.value[0];
+        line.valueQuoted =
+            line.valueLength > 1 && (lx.value[0] == '\'' || lx.value[0] == '"') && line.valueLast == lx.value[0];
     }
     lx.handler.line(line, lx.handler.context);
 }
@@ -83,8 +83,7 @@ void SectionUnit(ProfileLexer& lx, Unit u) {
 // it; each is cut at its first NUL.
 void KeyUnit(ProfileLexer& lx, Unit u) {
     switch (lx.phase) {
-    case ProfileLexer::Phase::LineStart:
-        break;
+    case ProfileLexer::Phase::LineStart: break;
     case ProfileLexer::Phase::Name:
         if (u == '=') {
             lx.hasEquals = true;
@@ -158,7 +157,8 @@ void LexWholeLine(ProfileLexer& lx, const unsigned char* line, size_t size) {
     StartLine(lx, first == '[');
 
     const void* equals = std::memchr(line + at, '=', size - at);
-    const size_t nameStop = equals != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(equals) - line) : size;
+    const size_t nameStop =
+        equals != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(equals) - line) : size;
     lx.nameCount = nameStop - at;
     const size_t nameKept = lx.nameCount < ProfileNameCapacity ? lx.nameCount : ProfileNameCapacity;
     for (size_t i = 0; i < nameKept; ++i) lx.name[i] = line[at + i];
@@ -177,7 +177,8 @@ void LexWholeLine(ProfileLexer& lx, const unsigned char* line, size_t size) {
         if (value < size) {
             lx.phase = ProfileLexer::Phase::Value;
             const void* nul = std::memchr(line + value, 0, size - value);
-            const size_t stop = nul != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - line) : size;
+            const size_t stop =
+                nul != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(nul) - line) : size;
             lx.valueNul = nul != nullptr;
             lx.valueCount = stop - value;
             const size_t valueKept = lx.valueCount < ProfileValueCapacity ? lx.valueCount : ProfileValueCapacity;
@@ -273,8 +274,7 @@ void DecodeUtf8Pending(ProfileLexer& lx, bool atEnd) {
             valid = codePoint >= 0x80;
             break;
         }
-        default:
-            break;
+        default: break;
         }
         PutCodePoint(lx, valid ? codePoint : ReplacementUnit);
         DropPending(lx, consumed);
@@ -296,9 +296,7 @@ bool SkipPending(ProfileLexer& lx) {
 
 void PutByte(ProfileLexer& lx, unsigned char byte) {
     switch (lx.encoding) {
-    case ProfileEncoding::Ansi:
-        PutUnit(lx, byte);
-        return;
+    case ProfileEncoding::Ansi: PutUnit(lx, byte); return;
     case ProfileEncoding::Utf8:
         if (byte < 0x80 && lx.pendingCount == 0) {
             PutUnit(lx, byte);
@@ -390,8 +388,6 @@ void BeginProfile(ProfileLexer& lexer, const ProfileHandler& handler) {
     lexer.skipping = false;
     lexer.phase = ProfileLexer::Phase::LineStart;
 }
-
-
 
 void FeedProfile(ProfileLexer& lexer, const unsigned char* data, size_t size) {
     size_t i = 0;

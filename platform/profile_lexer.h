@@ -49,18 +49,18 @@ enum class ProfileLineKind : uint8_t {
 // One line as the profile functions read it. The pointers are valid only
 // during the handler call.
 struct ProfileLine {
-    uint32_t number;             // 1-based; CRLF, LF and a lone CR each end one line
+    uint32_t number;  // 1-based; CRLF, LF and a lone CR each end one line
     ProfileLineKind kind;
-    ProfileEncoding encoding;    // of the whole file
-    const ProfileUnit* name;     // the first min(nameLength, ProfileNameCapacity) units
-    size_t nameLength;           // trimmed, up to its first NUL
-    bool nameCutAtNul;           // a NUL ended the name before the line's text did
-    bool hasEquals;              // key lines: an '=' separates name and value
-    const ProfileUnit* value;    // key lines: the first min(valueLength, ProfileValueCapacity) units
-    size_t valueLength;          // trimmed, up to its first NUL (trailing white space stays before a NUL)
-    ProfileUnit valueLast;       // the value's last unit (0 when empty)
-    bool valueCutAtNul;          // a NUL ended the value; what followed it is ignored
-    bool valueQuoted;            // longer than one unit and wrapped in a matching pair of ' or "
+    ProfileEncoding encoding;  // of the whole file
+    const ProfileUnit* name;   // the first min(nameLength, ProfileNameCapacity) units
+    size_t nameLength;         // trimmed, up to its first NUL
+    bool nameCutAtNul;         // a NUL ended the name before the line's text did
+    bool hasEquals;            // key lines: an '=' separates name and value
+    const ProfileUnit* value;  // key lines: the first min(valueLength, ProfileValueCapacity) units
+    size_t valueLength;        // trimmed, up to its first NUL (trailing white space stays before a NUL)
+    ProfileUnit valueLast;     // the value's last unit (0 when empty)
+    bool valueCutAtNul;        // a NUL ended the value; what followed it is ignored
+    bool valueQuoted;          // longer than one unit and wrapped in a matching pair of ' or "
 };
 
 // What the lexer calls; context is handed back to every function.
@@ -82,39 +82,39 @@ struct ProfileLexer {
     ProfileHandler handler;
     ProfileEncoding encoding;
     bool encodingKnown;
-    unsigned char head[3];                     // first bytes, until the encoding is known
+    unsigned char head[3];  // first bytes, until the encoding is known
     size_t headCount;
-    unsigned char pending[4];                  // an unfinished UTF-8 sequence or UTF-16 unit
+    unsigned char pending[4];  // an unfinished UTF-8 sequence or UTF-16 unit
     size_t pendingCount;
-    uint32_t lineNumber;                       // of the unit being read
-    bool afterCarriageReturn;                  // a following LF ends no further line
-    bool skipping;                             // inside a line the handler does not want
+    uint32_t lineNumber;       // of the unit being read
+    bool afterCarriageReturn;  // a following LF ends no further line
+    bool skipping;             // inside a line the handler does not want
 
     // The line being read. Phase: leading white space, the name (up to the
     // first '='), white space before the value, the value.
     enum class Phase : uint8_t { LineStart, Name, ValueLead, Value } phase;
-    bool bracketLine;                          // its first character is '['
+    bool bracketLine;  // its first character is '['
 
-    ProfileUnit name[ProfileNameCapacity];     // first units of the key name
-    size_t nameCount;                          // units in the name so far
-    size_t nameEnd;                            // end of the name without trailing white space
-    size_t nameNul;                            // first NUL in the name, or SIZE_MAX
+    ProfileUnit name[ProfileNameCapacity];  // first units of the key name
+    size_t nameCount;                       // units in the name so far
+    size_t nameEnd;                         // end of the name without trailing white space
+    size_t nameNul;                         // first NUL in the name, or SIZE_MAX
     bool hasEquals;
 
-    ProfileUnit value[ProfileValueCapacity];   // first units of the value
-    size_t valueCount;                         // units before the first NUL
-    size_t valueEnd;                           // end without trailing white space
-    ProfileUnit valueEndUnit;                  // the unit just before valueEnd
-    ProfileUnit valuePrevious;                 // the last unit counted
-    bool valueNul;                             // a NUL cut the value at valueCount
+    ProfileUnit value[ProfileValueCapacity];  // first units of the value
+    size_t valueCount;                        // units before the first NUL
+    size_t valueEnd;                          // end without trailing white space
+    ProfileUnit valueEndUnit;                 // the unit just before valueEnd
+    ProfileUnit valuePrevious;                // the last unit counted
+    bool valueNul;                            // a NUL cut the value at valueCount
 
     bool sectionLeading;                       // still skipping white space after '['
     ProfileUnit section[ProfileNameCapacity];  // first units after '[' and its white space
     size_t sectionCount;
-    size_t sectionEnd;                         // end without trailing white space
-    size_t sectionNul;                         // first NUL, or SIZE_MAX
-    bool hasBracket;                           // a ']' was seen
-    size_t sectionLength;                      // name length up to the last ']' seen
+    size_t sectionEnd;     // end without trailing white space
+    size_t sectionNul;     // first NUL, or SIZE_MAX
+    bool hasBracket;       // a ']' was seen
+    size_t sectionLength;  // name length up to the last ']' seen
 };
 
 // Starts a pass: the bytes that follow are a whole file from its start.

@@ -30,15 +30,15 @@ inline constexpr size_t ProfileReadsPerPass = 512;
 enum class ProfileReadKind : uint8_t { Integer, Text };
 
 struct ProfileRead {
-    const char* section;       // section name, matched without regard to case
-    const char* key;           // key name, matched without regard to case
+    const char* section;  // section name, matched without regard to case
+    const char* key;      // key name, matched without regard to case
     ProfileReadKind kind;
-    int32_t defaultNumber;     // Integer: the result for an absent or empty key
-    const char* defaultText;   // Text: the result for an absent key
-    char* text;                // Text: destination, always NUL-terminated
-    uint32_t capacity;         // Text: size of `text`, NUL included
-    int32_t number;            // Integer: result
-    uint32_t line;             // result: the line that gave it, 0 when the default did
+    int32_t defaultNumber;    // Integer: the result for an absent or empty key
+    const char* defaultText;  // Text: the result for an absent key
+    char* text;               // Text: destination, always NUL-terminated
+    uint32_t capacity;        // Text: size of `text`, NUL included
+    int32_t number;           // Integer: result
+    uint32_t line;            // result: the line that gave it, 0 when the default did
 };
 
 // Answers the reads as if `size` bytes at `data` were the whole file.
@@ -65,11 +65,11 @@ void ReadProfileLineText(const ProfileLine& line, char* text, uint32_t capacity)
 
 // The line's value as an integer read gives it, and how much of it was read.
 struct ProfileIntegerReading {
-    int32_t number;   // the result; `defaultNumber` when `empty`
-    bool empty;       // nothing to read (an empty value, or only quotes): the default is used
-    size_t length;    // units of the value after quotes came off
-    size_t used;      // units the number took: leading blanks, sign, prefix and digits
-    bool exact;       // the digits' value fits 32 bits: `number` is what was written
+    int32_t number;  // the result; `defaultNumber` when `empty`
+    bool empty;      // nothing to read (an empty value, or only quotes): the default is used
+    size_t length;   // units of the value after quotes came off
+    size_t used;     // units the number took: leading blanks, sign, prefix and digits
+    bool exact;      // the digits' value fits 32 bits: `number` is what was written
 };
 ProfileIntegerReading ReadProfileLineInteger(const ProfileLine& line, int32_t defaultNumber);
 

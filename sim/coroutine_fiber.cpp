@@ -57,8 +57,8 @@ private:
 
     void (*script_)();
     void* fiber_ = nullptr;
-    void* game_ = nullptr;     // the fiber Resume came from
-    bool running_ = false;     // between switching to the script and its switching back
+    void* game_ = nullptr;  // the fiber Resume came from
+    bool running_ = false;  // between switching to the script and its switching back
     bool finished_ = false;
 };
 

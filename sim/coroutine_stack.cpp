@@ -93,8 +93,8 @@ public:
     explicit StackCoroutine(void (*script)()) : script_(script) {
         const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
         mappingBytes_ = StackBytes + page;
-        mapping_ = mmap(nullptr, mappingBytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                        -1, 0);
+        mapping_ =
+            mmap(nullptr, mappingBytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
         if (mapping_ == MAP_FAILED) std::abort();
         // The lowest page stays inaccessible: an overflow faults at once.
         mprotect(mapping_, page, PROT_NONE);
@@ -104,8 +104,13 @@ public:
         // r13 (entry), r12 (argument), rbx, rbp, and the return address.
         auto* slots = reinterpret_cast<uint64_t*>(top) - 8;
         const uint64_t controlWords = 0x1F80u | (uint64_t{0x037Fu} << 32);  // the ABI's start values
-        const uint64_t initial[8] = {controlWords, 0, 0, reinterpret_cast<uint64_t>(&Entry),
-                                     reinterpret_cast<uint64_t>(this), 0, 0,
+        const uint64_t initial[8] = {controlWords,
+                                     0,
+                                     0,
+                                     reinterpret_cast<uint64_t>(&Entry),
+                                     reinterpret_cast<uint64_t>(this),
+                                     0,
+                                     0,
                                      reinterpret_cast<uint64_t>(&atmosphere_sim_stack_start)};
         for (int i = 0; i < 8; ++i) slots[i] = initial[i];
         scriptStack_ = slots;
@@ -179,11 +184,11 @@ private:
     void* mapping_ = nullptr;
     size_t mappingBytes_ = 0;
     char* stackBottom_ = nullptr;
-    void* scriptStack_ = nullptr;      // the script's saved stack pointer while the game runs
-    void* gameStack_ = nullptr;        // the game's saved stack pointer while the script runs
+    void* scriptStack_ = nullptr;  // the script's saved stack pointer while the game runs
+    void* gameStack_ = nullptr;    // the game's saved stack pointer while the script runs
     bool started_ = false;
-    bool stopping_ = false;            // the host is destroying the coroutine
-    bool finished_ = false;            // the script's function has returned or was unwound
+    bool stopping_ = false;  // the host is destroying the coroutine
+    bool finished_ = false;  // the script's function has returned or was unwound
     bool onScript_ = false;
     [[maybe_unused]] const void* gameStackBottom_ = nullptr;
     [[maybe_unused]] size_t gameStackSize_ = 0;

@@ -84,9 +84,9 @@ private:
     void (*script_)();
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    Turn turn_ = Turn::Game;           // who may run now
-    bool stopping_ = false;            // the host is destroying the coroutine
-    bool finished_ = false;            // the script's function has returned or was unwound
+    Turn turn_ = Turn::Game;  // who may run now
+    bool stopping_ = false;   // the host is destroying the coroutine
+    bool finished_ = false;   // the script's function has returned or was unwound
     bool scriptThreadKnown_ = false;
     std::thread::id scriptThread_;
     std::thread thread_;

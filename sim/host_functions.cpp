@@ -17,7 +17,8 @@ namespace {
 // times a frame.
 inline sim::Session* Live(const char* function) {
     sim::Session* session = sim::Session::Current();
-    if (session == nullptr) [[unlikely]] NoSession(function);
+    if (session == nullptr) [[unlikely]]
+        NoSession(function);
     return session;
 }
 

@@ -18,9 +18,8 @@ inline constexpr uint32_t SignatureLength = 17;
 // byte the test reads is at the signature's start + 13 + d.
 inline constexpr uint8_t SignatureBytes[SignatureLength] = {0x40, 0x53, 0x48, 0x83, 0xEC, 0x20, 0x80, 0x3D, 0x00,
                                                             0x00, 0x00, 0x00, 0x00, 0x8B, 0xDA, 0x75, 0x29};
-inline constexpr bool SignatureWildcard[SignatureLength] = {false, false, false, false, false, false,
-                                                            false, false, true,  true,  true,  true,
-                                                            false, false, false, false, false};
+inline constexpr bool SignatureWildcard[SignatureLength] = {
+    false, false, false, false, false, false, false, false, true, true, true, true, false, false, false, false, false};
 
 // The three arrangements a scenario can ask for, on Linux and under wine alike.
 enum class ImageMode : uint8_t {
@@ -35,7 +34,7 @@ struct PageSpan {
 };
 
 struct BytePatch {
-    uint32_t offset = 0;              // from the image base
+    uint32_t offset = 0;  // from the image base
     std::vector<uint8_t> bytes;
 };
 
@@ -43,15 +42,15 @@ struct BytePatch {
 // 0-7 with an unreadable hole at page 2 and the signature in page 5, writable
 // data pages 8-15 with the flag byte (value 1) in page 9.
 struct ImageSpec {
-    bool present = true;              // false: the image cannot be had (empty range)
-    uint32_t pages = 16;              // image size in pages
-    bool signature = true;            // place the signature at signatureOffset
+    bool present = true;    // false: the image cannot be had (empty range)
+    uint32_t pages = 16;    // image size in pages
+    bool signature = true;  // place the signature at signatureOffset
     uint32_t signatureOffset = 0x5230;
-    uint32_t flagOffset = 0x9010;     // displacement d = flagOffset - (signatureOffset + 13)
-    uint8_t flagValue = 1;            // the flag byte's start value
+    uint32_t flagOffset = 0x9010;  // displacement d = flagOffset - (signatureOffset + 13)
+    uint8_t flagValue = 1;         // the flag byte's start value
     std::vector<PageSpan> unreadable{{2, 1}};
     std::vector<PageSpan> readOnly{{0, 8}};
-    std::vector<BytePatch> patches;   // written last, over everything above
+    std::vector<BytePatch> patches;  // written last, over everything above
 
     // The default layout rearranged for a scenario mode.
     static ImageSpec ForMode(ImageMode mode);
@@ -59,8 +58,8 @@ struct ImageSpec {
 
 // What can be seen of the image from outside the module.
 struct ImageReport {
-    int32_t signatures = 0;           // complete signature matches in readable memory
-    int32_t flag = -1;                // the flag byte now; -1 when there is no image
+    int32_t signatures = 0;  // complete signature matches in readable memory
+    int32_t flag = -1;       // the flag byte now; -1 when there is no image
 };
 
 // Counts the signature matches in `size` bytes at `bytes` (overlaps counted).

@@ -142,8 +142,8 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
 
 // Rewrites a file of the game folder, which the module reads again at its
 // next reload.
-void WriteGameFile(const Session& session, const std::string& name, const std::string& section,
-                   const std::string& key, const std::string& value) {
+void WriteGameFile(const Session& session, const std::string& name, const std::string& section, const std::string& key,
+                   const std::string& value) {
     // The folder as the module sees it, without its last backslash; forward
     // slashes serve both Linux and Windows paths.
     std::string path = session.GameDirectory() + "/" + name;
@@ -162,22 +162,19 @@ void WriteGameFile(const Session& session, const std::string& name, const std::s
 using Words = std::vector<std::string>;
 using Problem = std::string;  // names the first bad operand; empty when all are fine
 
-template <class Step>
-Problem NoOperands(const Words&, StepAction& action) {
+template <class Step> Problem NoOperands(const Words&, StepAction& action) {
     action = Step{};
     return {};
 }
 
-template <class Step>
-Problem OneUnsigned(const Words& words, StepAction& action) {
+template <class Step> Problem OneUnsigned(const Words& words, StepAction& action) {
     uint32_t value = 0;
     if (!ParseUnsigned32(words[0], value)) return "not an unsigned 32-bit number: " + words[0];
     action = Step{value};
     return {};
 }
 
-template <class Step>
-Problem OneReal(const Words& words, StepAction& action) {
+template <class Step> Problem OneReal(const Words& words, StepAction& action) {
     double value = 0.0;
     if (!ParseReal(words[0], value)) return "not a number: " + words[0];
     action = Step{static_cast<float>(value)};
@@ -211,9 +208,12 @@ Problem TimecycleOperands(const Words& words, StepAction& action) {
 
 Problem TagRegisterOperands(const Words& words, StepAction& action) {
     int32_t type = 0;
-    if (words[1] == "bool") type = 2;
-    else if (words[1] == "int") type = 3;
-    else return "tag type must be int or bool: " + words[1];
+    if (words[1] == "bool")
+        type = 2;
+    else if (words[1] == "int")
+        type = 3;
+    else
+        return "tag type must be int or bool: " + words[1];
     action = step::TagRegister{words[0], type};
     return {};
 }
@@ -290,8 +290,10 @@ bool SplitLine(std::string_view line, ScenarioStep& step) {
         while (stop < line.size() && !blank(line[stop])) ++stop;
         if (stop > at) {
             std::string word(line.substr(at, stop - at));
-            if (step.command.empty()) step.command = std::move(word);
-            else step.words.push_back(std::move(word));
+            if (step.command.empty())
+                step.command = std::move(word);
+            else
+                step.words.push_back(std::move(word));
         }
         at = stop;
     }
@@ -350,8 +352,8 @@ void Run(const step::Weather& weather, const std::string& event, Session& sessio
     world.transitionFrom = weather.from;
     world.transitionTo = weather.to;
     world.transitionFraction = weather.fraction;
-    session.RecordEvent(event, {TraceValue::Hex(weather.from), TraceValue::Hex(weather.to),
-                                TraceValue::Float(weather.fraction)});
+    session.RecordEvent(
+        event, {TraceValue::Hex(weather.from), TraceValue::Hex(weather.to), TraceValue::Float(weather.fraction)});
 }
 
 void Run(const step::Wind& wind, const std::string& event, Session& session) {

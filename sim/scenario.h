@@ -51,25 +51,66 @@ namespace sim {
 namespace step {
 struct Load {};
 struct Unload {};
-struct Frames { uint32_t count; };
-struct Climb { double from; double to; uint32_t frames; };  // frames > 0
-struct Altitude { float z; };
-struct VehicleAltitude { float z; };
+struct Frames {
+    uint32_t count;
+};
+struct Climb {
+    double from;
+    double to;
+    uint32_t frames;
+};  // frames > 0
+struct Altitude {
+    float z;
+};
+struct VehicleAltitude {
+    float z;
+};
 struct Enter {};
 struct Leave {};
-struct Weather { uint32_t from; uint32_t to; float fraction; };  // game hashes
-struct Wind { float speed; };
-struct Timecycle { std::string modifier; };                     // empty for none
-struct TagRegister { std::string name; int32_t type; };        // 2 boolean, 3 integer
-struct Tag { std::string name; int32_t value; };
-struct KeyDown { uint32_t key; };
-struct KeyUp { uint32_t key; };
-struct Key { uint32_t key; };
-struct Clock { uint32_t milliseconds; };
-struct FrameMilliseconds { uint32_t milliseconds; };
-struct Image { ImageMode mode; };
+struct Weather {
+    uint32_t from;
+    uint32_t to;
+    float fraction;
+};  // game hashes
+struct Wind {
+    float speed;
+};
+struct Timecycle {
+    std::string modifier;
+};  // empty for none
+struct TagRegister {
+    std::string name;
+    int32_t type;
+};  // 2 boolean, 3 integer
+struct Tag {
+    std::string name;
+    int32_t value;
+};
+struct KeyDown {
+    uint32_t key;
+};
+struct KeyUp {
+    uint32_t key;
+};
+struct Key {
+    uint32_t key;
+};
+struct Clock {
+    uint32_t milliseconds;
+};
+struct FrameMilliseconds {
+    uint32_t milliseconds;
+};
+struct Image {
+    ImageMode mode;
+};
 struct ImageFlag {};
-struct Ini { std::string file; std::string section; std::string key; std::string value; };
+struct Ini {
+    std::string file;
+    std::string section;
+    std::string key;
+    std::string value;
+};
 }  // namespace step
 
 using StepAction = std::variant<step::Load, step::Unload, step::Frames, step::Climb, step::Altitude,
@@ -78,10 +119,10 @@ using StepAction = std::variant<step::Load, step::Unload, step::Frames, step::Cl
                                 step::Clock, step::FrameMilliseconds, step::Image, step::ImageFlag, step::Ini>;
 
 struct ScenarioStep {
-    uint32_t line = 0;                 // 1-based line in the text
-    std::string command;               // as written, which names the step's events
-    std::vector<std::string> words;    // the command's operands as written
-    StepAction action;                 // what running the step does
+    uint32_t line = 0;               // 1-based line in the text
+    std::string command;             // as written, which names the step's events
+    std::vector<std::string> words;  // the command's operands as written
+    StepAction action;               // what running the step does
 };
 
 struct Scenario {

@@ -32,9 +32,9 @@ bool ReadUnsigned(const char* text, uint32_t& value) {
 
 // The game's weather names, for showing hashes by name.
 std::string WeatherName(uint32_t hash) {
-    static const char* const names[] = {"extrasunny", "clear",    "clouds", "smog",  "neutral",
-                                        "snowlight",  "foggy",    "overcast", "rain", "thunder",
-                                        "clearing",   "snow",     "blizzard", "xmas", "halloween"};
+    static const char* const names[] = {"extrasunny", "clear", "clouds",   "smog", "neutral",
+                                        "snowlight",  "foggy", "overcast", "rain", "thunder",
+                                        "clearing",   "snow",  "blizzard", "xmas", "halloween"};
     for (const char* name : names) {
         if (sim::GameHash(name) == hash) return name;
     }
@@ -45,8 +45,8 @@ std::string WeatherName(uint32_t hash) {
 
 // One line per frame: what the module left the game in.
 void PrintSummary(const sim::Session& session) {
-    std::printf("%5s %9s %-22s %-10s %-14s %-28s %6s %6s %s\n", "frame", "altitude", "weather (from>to@f)",
-                "forced", "clouds@opacity", "timecycle[index]@strength", "wind", "effect", "flashes");
+    std::printf("%5s %9s %-22s %-10s %-14s %-28s %6s %6s %s\n", "frame", "altitude", "weather (from>to@f)", "forced",
+                "clouds@opacity", "timecycle[index]@strength", "wind", "effect", "flashes");
     const std::vector<sim::World>& history = session.History();
     for (size_t i = 0; i < history.size(); ++i) {
         const sim::World& w = history[i];
@@ -56,8 +56,8 @@ void PrintSummary(const sim::Session& session) {
         std::snprintf(clouds, sizeof clouds, "%s@%.2f", w.cloudSet.empty() ? "-" : w.cloudSet.c_str(),
                       static_cast<double>(w.cloudOpacity));
         std::snprintf(timecycle, sizeof timecycle, "%s[%d]@%.2f",
-                      w.timecycleModifier.empty() ? "-" : w.timecycleModifier.c_str(), static_cast<int>(w.timecycleIndex),
-                      static_cast<double>(w.timecycleStrength));
+                      w.timecycleModifier.empty() ? "-" : w.timecycleModifier.c_str(),
+                      static_cast<int>(w.timecycleIndex), static_cast<double>(w.timecycleStrength));
         std::printf("%5zu %9.1f %-22s %-10s %-14s %-28s %6.2f %6.2f %u\n", i + 1,
                     static_cast<double>(w.EntityPosition(sim::PlayerCharacterHandle).z), weather,
                     w.overrideWeather.empty() ? "-" : w.overrideWeather.c_str(), clouds, timecycle,

@@ -28,15 +28,15 @@ struct Session::State {
     SessionOptions options;
     World world;
     std::vector<World> history;
-    MemoryTraceSink memory;           // the events, unless the options name a sink
+    MemoryTraceSink memory;  // the events, unless the options name a sink
     TraceSink* sink = &memory;
     size_t errors = 0;
-    NativeOutcome outcome;            // reused by every native call
-    uint32_t frame = 0;               // frames begun
-    uint32_t now = 0;                 // the clock, ms
-    uint32_t randomSeed = 1;          // the C runtime's generator, never seeded
+    NativeOutcome outcome;    // reused by every native call
+    uint32_t frame = 0;       // frames begun
+    uint32_t now = 0;         // the clock, ms
+    uint32_t randomSeed = 1;  // the C runtime's generator, never seeded
     bool loaded = false;
-    std::string gameDirectory;        // backslashes
+    std::string gameDirectory;  // backslashes
 
     // What the module has registered.
     ModuleHandle instance = nullptr;
@@ -176,10 +176,10 @@ void Session::PressKey(uint32_t key) {
 
 void Session::SendKeyMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended, int32_t isWithAlt,
                              int32_t wasDownBefore, int32_t isUpNow) {
-    state_->Record(TraceKind::Event, "KeyMessage",
-                   {TraceValue::Hex(key), TraceValue::Int(repeats), TraceValue::Int(scanCode),
-                    TraceValue::Int(isExtended), TraceValue::Int(isWithAlt), TraceValue::Int(wasDownBefore),
-                    TraceValue::Int(isUpNow)});
+    state_->Record(
+        TraceKind::Event, "KeyMessage",
+        {TraceValue::Hex(key), TraceValue::Int(repeats), TraceValue::Int(scanCode), TraceValue::Int(isExtended),
+         TraceValue::Int(isWithAlt), TraceValue::Int(wasDownBefore), TraceValue::Int(isUpNow)});
     if (state_->keyboardHandler != nullptr) {
         state_->keyboardHandler(key, repeats, scanCode, isExtended, isWithAlt, wasDownBefore, isUpNow);
     }
@@ -350,8 +350,7 @@ uint64_t* Session::HostNativeCall() {
     }
     if (s.callArgumentCount != native->argumentCount) {
         std::snprintf(message, sizeof message, "%s (0x%016" PRIX64 ") takes %u arguments, %zu were pushed",
-                      native->name, native->hash, static_cast<unsigned>(native->argumentCount),
-                      s.callArgumentCount);
+                      native->name, native->hash, static_cast<unsigned>(native->argumentCount), s.callArgumentCount);
         Fault(message);
         return s.slots;
     }

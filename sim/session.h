@@ -37,12 +37,12 @@ struct SessionOptions {
     // game runs "<directory with \ for />\game.exe" and reads its
     // configuration from there. Empty: the current directory.
     std::string gameDirectory;
-    uint32_t startTick = 100000;       // the clock at the start, ms
-    uint32_t frameMilliseconds = 16;   // the clock's advance per frame, ms
+    uint32_t startTick = 100000;      // the clock at the start, ms
+    uint32_t frameMilliseconds = 16;  // the clock's advance per frame, ms
     // The entry Load and Unload call. nullptr: the module's own DllMain
     // (Linux). Tests may pass a probe of their own.
     ModuleEntry moduleEntry = nullptr;
-    ImageSpec image;                   // the game image (Linux; game.exe has its own)
+    ImageSpec image;  // the game image (Linux; game.exe has its own)
     // Where every event goes as it happens. nullptr: the session keeps them
     // in memory for Trace() and TraceText(). With a sink of the caller's,
     // Trace() stays empty and nothing grows with the length of the run.
@@ -77,7 +77,7 @@ public:
     // frame, resumes the registered script until its next scriptWait, and
     // keeps a copy of the world in History() (unless keepHistory is off).
     void RunFrames(uint32_t count = 1);
-    uint32_t Frame() const;            // frames begun so far
+    uint32_t Frame() const;  // frames begun so far
 
     // --- Keyboard, as a real keyboard sends it ---------------------------------
     // Key-down: release flag 0, was-down flag 1 for the auto-repeats of a held
@@ -86,11 +86,11 @@ public:
     void KeyUp(uint32_t key);
     void PressKey(uint32_t key);
     // One raw message with every argument the handler takes.
-    void SendKeyMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended,
-                        int32_t isWithAlt, int32_t wasDownBefore, int32_t isUpNow);
+    void SendKeyMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended, int32_t isWithAlt,
+                        int32_t wasDownBefore, int32_t isUpNow);
 
     // --- Clock and random numbers ----------------------------------------------
-    uint32_t Now() const;              // the tick count, ms, wraps modulo 2^32
+    uint32_t Now() const;  // the tick count, ms, wraps modulo 2^32
     void SetNow(uint32_t milliseconds);
     void SetFrameMilliseconds(uint32_t milliseconds);
     // The C runtime's never-seeded rand(): seed 1, seed = seed * 214013 +
@@ -111,9 +111,9 @@ public:
 
     // --- What the host holds ---------------------------------------------------
     bool ScriptRegistered() const;
-    bool ScriptFinished() const;       // the script's function returned
+    bool ScriptFinished() const;                        // the script's function returned
     KeyboardHandler RegisteredKeyboardHandler() const;  // nullptr when none
-    ModuleHandle Instance() const;     // the handle the entry is given
+    ModuleHandle Instance() const;                      // the handle the entry is given
 
     // --- Trace ------------------------------------------------------------------
     // The events kept in memory; empty when the options name a sink.
@@ -121,9 +121,8 @@ public:
     std::string TraceText() const;
     void ClearTrace();
     // Appends a game-side event (the scenario runner records its steps so).
-    void RecordEvent(std::string name, std::vector<TraceValue> arguments = {},
-                     std::vector<TraceValue> results = {});
-    size_t ErrorCount() const;         // TraceKind::Error events so far, whatever the sink
+    void RecordEvent(std::string name, std::vector<TraceValue> arguments = {}, std::vector<TraceValue> results = {});
+    size_t ErrorCount() const;  // TraceKind::Error events so far, whatever the sink
 
     // A fault (unknown native, wrong argument count, malformed argument,
     // scriptWait off the script, a second session) calls this handler. The

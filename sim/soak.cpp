@@ -12,14 +12,14 @@
 namespace sim {
 namespace {
 
-constexpr const char* WeatherNames[] = {"EXTRASUNNY", "CLEAR", "CLOUDS", "SMOG",    "NEUTRAL",
-                                        "SNOWLIGHT",  "FOGGY", "OVERCAST", "RAIN",  "THUNDER",
-                                        "CLEARING",   "SNOW",  "BLIZZARD", "XMAS",  "HALLOWEEN"};
+constexpr const char* WeatherNames[] = {"EXTRASUNNY", "CLEAR", "CLOUDS",   "SMOG", "NEUTRAL",
+                                        "SNOWLIGHT",  "FOGGY", "OVERCAST", "RAIN", "THUNDER",
+                                        "CLEARING",   "SNOW",  "BLIZZARD", "XMAS", "HALLOWEEN"};
 // The configuration's cloud names, and one that matches none.
-constexpr const char* CloudNames[] = {"ALTOSTRATUS", "CIRROCUMULUS", "CIRRUS",  "NIMBUS1",  "NIMBUS2",
-                                      "CONTRAILS",   "HORIZON1",     "HORIZON2", "NIMBUS3", "HORIZON3",
-                                      "NIMBUS4",     "PUFFS",        "RAINY",   "SHOWER",   "NO_CLOUDS",
-                                      "STORMY",      "STRATOCUMULUS", "STRIPEY", "WISPY",   "FOG"};
+constexpr const char* CloudNames[] = {"ALTOSTRATUS", "CIRROCUMULUS",  "CIRRUS",   "NIMBUS1", "NIMBUS2",
+                                      "CONTRAILS",   "HORIZON1",      "HORIZON2", "NIMBUS3", "HORIZON3",
+                                      "NIMBUS4",     "PUFFS",         "RAINY",    "SHOWER",  "NO_CLOUDS",
+                                      "STORMY",      "STRATOCUMULUS", "STRIPEY",  "WISPY",   "FOG"};
 constexpr const char* Modifiers[] = {"nextgen", "cloudzone", "soak_haze", "soak_dusk", "soak_space", "soak_glow"};
 // The configuration files: atmosphere.ini, then the numbered ones that
 // "fileindex" and the alternate-file switch reach.
@@ -33,10 +33,7 @@ constexpr uint32_t UnusedKey = 0x41;
 // them, the space band and space.
 constexpr int Bands[][2] = {{-20, 300}, {500, 1300}, {1200, 2300}, {1800, 3600}, {3000, 9000}};
 
-template <typename T, size_t N>
-constexpr size_t Count(const T (&)[N]) {
-    return N;
-}
+template <typename T, size_t N> constexpr size_t Count(const T (&)[N]) { return N; }
 
 class SoakWriter {
 public:
@@ -138,8 +135,10 @@ private:
         const bool byKey = Chance(60);
         const uint32_t key = Key(which);
         for (int twice = 0; twice < 2; ++twice) {
-            if (byKey) Line("key " + Hex(key));
-            else Line(std::string("tag ") + tag + " 1");
+            if (byKey)
+                Line("key " + Hex(key));
+            else
+                Line(std::string("tag ") + tag + " 1");
             Frames(1 + Pick(twice == 0 ? 40 : 3));
         }
     }
@@ -162,12 +161,12 @@ private:
             Line((inVehicle_ && Chance(50) ? "vehicle-altitude " : "altitude ") + std::to_string(altitude_));
             break;
         }
-        case 4:
-            Weather();
-            break;
+        case 4: Weather(); break;
         case 5:
-            if (Chance(50)) Line("wind " + Real(Between(0, 20)));
-            else Line(std::string("timecycle ") + (Chance(25) ? "none" : Modifiers[Pick(Count(Modifiers))]));
+            if (Chance(50))
+                Line("wind " + Real(Between(0, 20)));
+            else
+                Line(std::string("timecycle ") + (Chance(25) ? "none" : Modifiers[Pick(Count(Modifiers))]));
             break;
         case 6:
             inVehicle_ = !inVehicle_;
@@ -178,19 +177,17 @@ private:
             const char* file = Chance(75) ? Files[file_] : Files[Pick(Count(Files))];
             RewriteFile(file, 1 + Pick(3));
             Frames(1 + Pick(5));
-            if (Chance(60)) Line("key " + Hex(Key(0)));
-            else Line("tag \"reload\" 1");
+            if (Chance(60))
+                Line("key " + Hex(Key(0)));
+            else
+                Line("tag \"reload\" 1");
             break;
         }
         case 9:  // a reload of the unchanged file
             Line(Chance(50) ? "key " + Hex(Key(0)) : std::string("tag \"reload\" 1"));
             break;
-        case 10:
-            Toggle(1, "\"enabled\"");
-            break;
-        case 11:
-            Toggle(2, "\"debugmode\"");
-            break;
+        case 10: Toggle(1, "\"enabled\""); break;
+        case 11: Toggle(2, "\"debugmode\""); break;
         case 12: {  // "fileindex": another numbered file, or a value that changes nothing
             static constexpr int Indexes[] = {2, 3, 2, 0, -3};
             const int index = Indexes[Pick(Count(Indexes))];
@@ -241,8 +238,8 @@ private:
     uint32_t budget_;
     uint32_t frames_ = 0;
     int altitude_ = 40;
-    uint32_t weather_ = 0;   // the weather the game moves to, by index
-    uint32_t file_ = 0;      // the file "fileindex" names, by index into Files
+    uint32_t weather_ = 0;  // the weather the game moves to, by index
+    uint32_t file_ = 0;     // the file "fileindex" names, by index into Files
     bool inVehicle_ = false;
     std::string text_;
 };

@@ -101,9 +101,7 @@ const char* KindName(TraceKind kind) {
 std::string FormatValue(const TraceValue& value) {
     char buffer[32];
     switch (value.kind) {
-    case ValueKind::Int:
-        std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value.number));
-        return buffer;
+    case ValueKind::Int: std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value.number)); return buffer;
     case ValueKind::Hex:
         std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(static_cast<uint32_t>(value.number)));
         return buffer;

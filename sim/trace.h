@@ -50,13 +50,13 @@ enum class TraceKind : uint8_t {
 };
 
 struct TraceEvent {
-    uint32_t frame = 0;                  // frames begun so far; 0 before the first
+    uint32_t frame = 0;  // frames begun so far; 0 before the first
     TraceCaller caller = TraceCaller::Game;
     TraceKind kind = TraceKind::Event;
-    std::string name;                    // host function, native role or event name
-    uint64_t hash = 0;                   // Native: the native's hash; 0 otherwise
-    std::vector<TraceValue> arguments;   // decoded, in push order
-    std::vector<TraceValue> results;     // Native: what the module could read back
+    std::string name;                   // host function, native role or event name
+    uint64_t hash = 0;                  // Native: the native's hash; 0 otherwise
+    std::vector<TraceValue> arguments;  // decoded, in push order
+    std::vector<TraceValue> results;    // Native: what the module could read back
 
     bool operator==(const TraceEvent&) const = default;
 };

@@ -64,7 +64,7 @@ static_assert(std::size(Natives) == 35, "the module calls 35 natives");
 struct Argument {
     int32_t number;
     float real;
-    const char* text;        // the module's own string, read during the call only
+    const char* text;  // the module's own string, read during the call only
     void* pointer;
 };
 
@@ -75,9 +75,7 @@ void PutValue(TraceValue& value, ValueKind kind, int32_t number = 0, float real 
     value.text.clear();
 }
 
-void PutLow32(uint64_t& slot, uint32_t bits) {
-    slot = (slot & 0xFFFFFFFF00000000ull) | bits;
-}
+void PutLow32(uint64_t& slot, uint32_t bits) { slot = (slot & 0xFFFFFFFF00000000ull) | bits; }
 
 void PutFloat(uint64_t& slot, float value) { PutLow32(slot, std::bit_cast<uint32_t>(value)); }
 
@@ -227,7 +225,8 @@ void World::BeginFrame(uint32_t elapsedMs) {
     lightningFlashesThisFrame = 0;
     if (!timecycleTransitionTarget.empty()) {
         timecycleTransitionElapsedMs += elapsedMs;
-        if (static_cast<double>(timecycleTransitionElapsedMs) >= static_cast<double>(timecycleTransitionSeconds) * 1000.0) {
+        if (static_cast<double>(timecycleTransitionElapsedMs) >=
+            static_cast<double>(timecycleTransitionSeconds) * 1000.0) {
             const std::string target = timecycleTransitionTarget;
             SetTimecycleModifier(target);
             timecycleStrength = 1.0f;
@@ -241,8 +240,7 @@ bool IsPointer(ArgumentKind kind) { return kind == A::Text || kind == A::OutHash
 
 // Checks every pushed argument's encoding against the native's descriptor and
 // decodes it. A malformed one leaves a message in `fault` and returns false.
-bool DecodeArguments(const NativeDescriptor& native, const uint64_t* arguments, Argument* decoded,
-                     std::string& fault) {
+bool DecodeArguments(const NativeDescriptor& native, const uint64_t* arguments, Argument* decoded, std::string& fault) {
     char message[160];
     for (size_t i = 0; i < native.argumentCount; ++i) {
         const uint64_t raw = arguments[i];
@@ -306,8 +304,8 @@ struct NativeCall {
 
 // Puts the decoded arguments and the returned values in the outcome, in
 // their trace spelling.
-void RecordCall(const NativeDescriptor& native, const Argument* decoded, const Returned* returned,
-                size_t returnedCount, NativeOutcome& outcome) {
+void RecordCall(const NativeDescriptor& native, const Argument* decoded, const Returned* returned, size_t returnedCount,
+                NativeOutcome& outcome) {
     for (size_t i = 0; i < native.argumentCount; ++i) {
         const Argument& argument = decoded[i];
         TraceValue& shown = outcome.arguments[outcome.argumentCount++];

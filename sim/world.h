@@ -54,8 +54,8 @@ enum class ResultKind : uint8_t {
 
 struct NativeDescriptor {
     uint64_t hash;
-    const char* name;               // role name, as in natives::hash
-    uint8_t argumentCount;          // exact number of pushes the call needs
+    const char* name;       // role name, as in natives::hash
+    uint8_t argumentCount;  // exact number of pushes the call needs
     ArgumentKind arguments[9];
     ResultKind result;
 };
@@ -83,9 +83,9 @@ struct Vector3 {
 // One finished text draw: the style in force when it was drawn, the text
 // added since "begin", and the screen position.
 struct DrawnText {
-    std::string kind;                 // what "begin" named; the module uses "STRING"
-    std::string text;                 // every added component, concatenated
-    float x = 0.0f, y = 0.0f;         // screen position, 0..1
+    std::string kind;          // what "begin" named; the module uses "STRING"
+    std::string text;          // every added component, concatenated
+    float x = 0.0f, y = 0.0f;  // screen position, 0..1
     int32_t font = 0;
     float scaleX = 1.0f, scaleY = 1.0f;
     int32_t color[4] = {255, 255, 255, 255};  // red, green, blue, alpha
@@ -103,31 +103,31 @@ struct World {
     // forced; the override is a weather forced by name until cleared.
     uint32_t transitionFrom = GameHash("clear");
     uint32_t transitionTo = GameHash("clear");
-    float transitionFraction = 0.0f;     // 0 = all `from`, 1 = all `to`
-    std::string overrideWeather;         // name as given; empty when none
-    uint32_t overrideWeatherHash = 0;    // GameHash of it; 0 when none
-    float effectLevel = -1.0f;           // weather effect level; -1 = the game's own
+    float transitionFraction = 0.0f;   // 0 = all `from`, 1 = all `to`
+    std::string overrideWeather;       // name as given; empty when none
+    uint32_t overrideWeatherHash = 0;  // GameHash of it; 0 when none
+    float effectLevel = -1.0f;         // weather effect level; -1 = the game's own
 
     // Clouds.
-    std::string cloudSet;                // loaded cloud set; empty after an unload
-    float cloudOpacity = 1.0f;           // 0..1
+    std::string cloudSet;       // loaded cloud set; empty after an unload
+    float cloudOpacity = 1.0f;  // 0..1
 
     // Timecycle modifier. Every name the game meets gets the next index, so
     // the index is >= 0 while a modifier is set and -1 once it is cleared.
-    std::string timecycleModifier;       // empty when none
+    std::string timecycleModifier;  // empty when none
     int32_t timecycleIndex = -1;
     float timecycleStrength = 1.0f;
-    std::string timecycleTransitionTarget;   // a timed transition under way; empty when none
+    std::string timecycleTransitionTarget;  // a timed transition under way; empty when none
     float timecycleTransitionSeconds = 0.0f;
     uint32_t timecycleTransitionElapsedMs = 0;
     std::vector<std::string> timecycleModifierNames;  // index -> name
 
     // Wind.
-    float gameWindSpeed = 3.0f;          // the game's own speed
-    float windSpeedOverride = -1.0f;     // set by the module; negative = released
+    float gameWindSpeed = 3.0f;       // the game's own speed
+    float windSpeedOverride = -1.0f;  // set by the module; negative = released
 
     // Lightning.
-    uint32_t lightningFlashes = 0;       // since the session began
+    uint32_t lightningFlashes = 0;  // since the session began
     uint32_t lightningFlashesThisFrame = 0;
 
     // The player character and a vehicle. While the player is inside, the
@@ -155,7 +155,7 @@ struct World {
     void SetPlayerAltitude(float altitude);
     void SetVehicleAltitude(float altitude);
     void EnterVehicle();
-    void LeaveVehicle();                 // steps out where the vehicle stands
+    void LeaveVehicle();  // steps out where the vehicle stands
     // Index of a timecycle modifier name, registering it when new.
     int32_t TimecycleModifierIndex(std::string_view name);
     // Sets or clears (empty name) the game's own modifier, ending any timed transition.
@@ -173,12 +173,12 @@ struct World {
 // one and hands it to every call: its texts keep their storage, so a call
 // allocates nothing once the longest text has been seen.
 struct NativeOutcome {
-    TraceValue arguments[MaxNativeArguments];   // decoded, in push order
+    TraceValue arguments[MaxNativeArguments];  // decoded, in push order
     size_t argumentCount = 0;
-    TraceValue results[3];                      // what was written back
+    TraceValue results[3];  // what was written back
     size_t resultCount = 0;
-    const char* error = nullptr;                // a non-fatal anomaly, nullptr when none
-    bool record = true;                         // set by the caller: false leaves both lists empty
+    const char* error = nullptr;  // a non-fatal anomaly, nullptr when none
+    bool record = true;           // set by the caller: false leaves both lists empty
 
     std::span<const TraceValue> Arguments() const { return {arguments, argumentCount}; }
     std::span<const TraceValue> Results() const { return {results, resultCount}; }

@@ -68,8 +68,8 @@ void ArrangeImage(void*, int mode) {
 
 bool Readable(DWORD protection) {
     if (protection & (PAGE_GUARD | PAGE_NOACCESS)) return false;
-    return (protection & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                          PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
+    return (protection & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE |
+                          PAGE_EXECUTE_WRITECOPY)) != 0;
 }
 
 // Counts the signature in every readable run of the image, as the module sees it.

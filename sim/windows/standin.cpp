@@ -17,8 +17,8 @@ void CopyMessage(const std::string& message, char* error, uint32_t capacity) {
 
 }  // namespace
 
-extern "C" int StandInRunScenario(const char* scenarioText, const StandInGame* game, const char* tracePath,
-                                  char* error, uint32_t errorCapacity) {
+extern "C" int StandInRunScenario(const char* scenarioText, const StandInGame* game, const char* tracePath, char* error,
+                                  uint32_t errorCapacity) {
     sim::Scenario scenario;
     std::string message;
     if (!sim::ParseScenario(scenarioText, scenario, message)) {

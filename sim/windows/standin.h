@@ -11,8 +11,8 @@ extern "C" {
 // What the stand-in asks of the game during a scenario.
 struct StandInGame {
     void* context;
-    void (*loadModule)(void* context);    // LoadLibrary of the module under test
-    void (*unloadModule)(void* context);  // FreeLibrary of it
+    void (*loadModule)(void* context);              // LoadLibrary of the module under test
+    void (*unloadModule)(void* context);            // FreeLibrary of it
     void (*arrangeImage)(void* context, int mode);  // a sim::ImageMode value
     void (*reportImage)(void* context, int32_t* signatures, int32_t* flag);
 };

@@ -57,5 +57,5 @@ protected:
 };
 
 // Spellings of trace values, for expected call lines.
-std::string Hash(const char* weatherName);   // "0x...", the game's hash of the name
-std::string Float(float value);              // "%.9g" as the trace writes floats
+std::string Hash(const char* weatherName);  // "0x...", the game's hash of the name
+std::string Float(float value);             // "%.9g" as the trace writes floats

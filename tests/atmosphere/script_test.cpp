@@ -62,7 +62,7 @@ protected:
 TEST_F(ScriptFlight, StartUpHashesTheWeathersReadsTheTransitionThenLoops) {
     Start("clouds", 40.0f);
     const Lines calls = Calls(1);
-    const char* names[] = {"extrasunny", "clear", "clouds",  "smog",     "neutral", "snowlight", "foggy",    "overcast",
+    const char* names[] = {"extrasunny", "clear",   "clouds",   "smog", "neutral",  "snowlight", "foggy",    "overcast",
                            "rain",       "thunder", "clearing", "snow", "blizzard", "xmas",      "halloween"};
     ASSERT_GT(calls.size(), 21u);
     for (int i = 0; i < 15; ++i) {
@@ -166,8 +166,9 @@ TEST_F(ScriptFlight, SwitchingOffInTheNormalZoneRestoresNothing) {
 }
 
 TEST_F(ScriptFlight, SwitchingOffAboveTheNormalZoneRestoresAndResetsTheZone) {
-    WriteFile("atmosphere.ini", "[CLOUDS]\nNormalZoneClouds=NIMBUS2\nNormalZoneTimecycleModifier=normalmod\n"
-                                "CloudZoneTimecycleModifier=cloudmod\n");
+    WriteFile("atmosphere.ini",
+              "[CLOUDS]\nNormalZoneClouds=NIMBUS2\nNormalZoneTimecycleModifier=normalmod\n"
+              "CloudZoneTimecycleModifier=cloudmod\n");
     StartWithTransition("clouds", "clouds", 0.125f, 850.0f);
     FlyTo(1050);
     session->PressKey(OnOffKey);
@@ -299,7 +300,7 @@ TEST_F(ScriptFlight, FileIndexChoosesTheFileOfTheNextReload) {
     world().SetTag(sim::PlayerCharacterHandle, "fileindex", 12);
     RunFrames(2);
     EXPECT_STREQ(ConfigFileName, "atmosphere12.ini");
-    EXPECT_EQ(LastLabel(), "normalzone\n");  // no reload by itself
+    EXPECT_EQ(LastLabel(), "normalzone\n");                               // no reload by itself
     EXPECT_EQ(world().Tag(sim::PlayerCharacterHandle, "fileindex"), 12);  // never reset
 
     // 0 and -3 leave the name as it is; it never goes back by itself.

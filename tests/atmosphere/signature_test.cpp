@@ -95,8 +95,8 @@ TEST_F(SignatureScan, OnlyTheFirstOccurrenceIsUsed) {
 TEST_F(SignatureScan, StepsOverTheUnreadableHole) {
     sim::ImageSpec layout;
     layout.signatureOffset = 3 * sim::ImagePageSize;
-    layout.patches.push_back({2 * sim::ImagePageSize - 8,
-                            std::vector<uint8_t>(std::begin(PartialSignature), std::end(PartialSignature))});
+    layout.patches.push_back(
+        {2 * sim::ImagePageSize - 8, std::vector<uint8_t>(std::begin(PartialSignature), std::end(PartialSignature))});
     Start("clouds", 40.0f, layout);
     EXPECT_EQ(session->Image().flag, 0);
 }

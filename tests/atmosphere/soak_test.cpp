@@ -50,7 +50,8 @@ TEST(SoakFlight, EverySeedCoversWhatTheSoakPromises) {
         // Teleports cross several zones, both ways.
         EXPECT_GT(widestRise, 3000.0f);
         EXPECT_GT(widestDrop, 3000.0f);
-        for (const char* key : {"0x2E", "0x2D", "0x23", "0x52", "0x4F", "0x44"}) EXPECT_EQ(seen["key"].count(key), 1u) << key;
+        for (const char* key : {"0x2E", "0x2D", "0x23", "0x52", "0x4F", "0x44"})
+            EXPECT_EQ(seen["key"].count(key), 1u) << key;
         for (const char* tag : {"fileindex 2", "fileindex 3", "fileindex 0", "\"reload\" 1", "\"enabled\" 1",
                                 "\"debugmode\" 1", "\"debugmode\" 2"}) {
             EXPECT_EQ(seen["tag"].count(tag), 1u) << tag;

@@ -48,41 +48,39 @@ TEST_F(ZoneFlight, RoadOfOneEventUpAndDownInClouds) {
                                    "SetTimecycleModifierStrength(1)", "GetWindSpeed() = 3"}));
 
     FlyTo(750);
-    EXPECT_EQ(LastZoneCalls(), (Lines{Transition + c + ", " + c + ", 0", "SetTimecycleModifierStrength(1)",
-                                      "GetWindSpeed() = 4"}));
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{Transition + c + ", " + c + ", 0", "SetTimecycleModifierStrength(1)", "GetWindSpeed() = 4"}));
     FlyTo(775);
-    EXPECT_EQ(LastZoneCalls(), (Lines{Transition + c + ", " + c + ", 0", "SetTimecycleModifierStrength(0.5)",
-                                      "GetWindSpeed() = 4"}));
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{Transition + c + ", " + c + ", 0", "SetTimecycleModifierStrength(0.5)", "GetWindSpeed() = 4"}));
     EXPECT_EQ(LastLabel(), "normalzone\n");
 
     // Cloud-start band: the cloud modifier on arrival, faded in; the wind of
     // a first-six weather is captured, not set.
     FlyTo(800);
-    EXPECT_EQ(LastZoneCalls(), (Lines{"SetTimecycleModifier(\"cloudmod\")", "SetTimecycleModifierStrength(0)",
-                                      "GetWindSpeed() = 4"}));
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{"SetTimecycleModifier(\"cloudmod\")", "SetTimecycleModifierStrength(0)", "GetWindSpeed() = 4"}));
     EXPECT_EQ(LastLabel(), "cloudzonestart\n");
     FlyTo(850);
     EXPECT_EQ(LastZoneCalls(), (Lines{"SetTimecycleModifierStrength(0.5)", "GetWindSpeed() = 4"}));
 
     // Cloud zone: the wind handed back once, the game's clouds faded out.
     FlyTo(900);
-    EXPECT_EQ(LastZoneCalls(),
-              (Lines{"SetWeatherTransition(" + c + ", " + c + ", 0) = 1", "SetTimecycleModifier(\"cloudmod\")",
-                     "SetTimecycleModifierStrength(1)", "SetWindSpeed(-1)", "GetWindSpeed() = 4",
-                     "SetCloudOpacity(1)"}));
+    EXPECT_EQ(LastZoneCalls(), (Lines{"SetWeatherTransition(" + c + ", " + c + ", 0) = 1",
+                                      "SetTimecycleModifier(\"cloudmod\")", "SetTimecycleModifierStrength(1)",
+                                      "SetWindSpeed(-1)", "GetWindSpeed() = 4", "SetCloudOpacity(1)"}));
     EXPECT_EQ(LastLabel(), "cloudzoneend\n");
     FlyTo(1050);
-    EXPECT_EQ(LastZoneCalls(), (Lines{"SetWeatherTransition(" + c + ", " + c + ", 0.25) = 1",
-                                      "SetTimecycleModifierStrength(1)", "GetWindSpeed() = 4",
-                                      "SetCloudOpacity(0.5)"}));
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{"SetWeatherTransition(" + c + ", " + c + ", 0.25) = 1", "SetTimecycleModifierStrength(1)",
+                     "GetWindSpeed() = 4", "SetCloudOpacity(0.5)"}));
 
     // Above-clouds-start band: "Snowy 01", the wind towards the above-clouds
     // factor, the weather towards EXTRASUNNY, complete from a third up.
     FlyTo(1200);
-    EXPECT_EQ(LastZoneCalls(),
-              (Lines{"SetTimecycleModifier(\"cloudmod\")", "SetTimecycleModifierStrength(1)", "SetCloudOpacity(0)",
-                     "LoadCloudSet(\"Snowy 01\", 0)", "SetWindSpeed(4)",
-                     "SetWeatherTransition(" + c + ", " + es + ", 0) = 1"}));
+    EXPECT_EQ(LastZoneCalls(), (Lines{"SetTimecycleModifier(\"cloudmod\")", "SetTimecycleModifierStrength(1)",
+                                      "SetCloudOpacity(0)", "LoadCloudSet(\"Snowy 01\", 0)", "SetWindSpeed(4)",
+                                      "SetWeatherTransition(" + c + ", " + es + ", 0) = 1"}));
     EXPECT_EQ(LastLabel(), "abovecloudzonestart\n");
     FlyTo(1250);
     EXPECT_EQ(LastZoneCalls(),
@@ -102,8 +100,7 @@ TEST_F(ZoneFlight, RoadOfOneEventUpAndDownInClouds) {
     EXPECT_EQ(LastLabel(), "abovecloudzoneend\n");
     FlyTo(1500);
     expected = aboveCommon;
-    expected.insert(expected.end(),
-                    {"StartTimecycleTransition(\"abovemod\", 20)", "SetTimecycleModifierStrength(1)"});
+    expected.insert(expected.end(), {"StartTimecycleTransition(\"abovemod\", 20)", "SetTimecycleModifierStrength(1)"});
     EXPECT_EQ(LastZoneCalls(), expected);
     FlyTo(1900);
     expected = aboveCommon;
@@ -153,22 +150,19 @@ TEST_F(ZoneFlight, RoadOfOneEventUpAndDownInClouds) {
     EXPECT_EQ(LastZoneCalls(), expected);
     FlyTo(1650);
     expected = aboveCommon;
-    expected.insert(expected.end(),
-                    {"StartTimecycleTransition(\"abovemod\", 20)", "SetTimecycleModifierStrength(1)"});
+    expected.insert(expected.end(), {"StartTimecycleTransition(\"abovemod\", 20)", "SetTimecycleModifierStrength(1)"});
     EXPECT_EQ(LastZoneCalls(), expected);
 
     FlyTo(1300);
-    EXPECT_EQ(LastZoneCalls(),
-              (Lines{"SetTimecycleModifier(\"cloudmod\")", "SetTimecycleModifierStrength(0.5)", "SetCloudOpacity(0.5)",
-                     "LoadCloudSet(\"Snowy 01\", 0)", "SetWindSpeed(3)",
-                     "SetWeatherTransition(" + c + ", " + es + ", 1) = 1"}));
+    EXPECT_EQ(LastZoneCalls(), (Lines{"SetTimecycleModifier(\"cloudmod\")", "SetTimecycleModifierStrength(0.5)",
+                                      "SetCloudOpacity(0.5)", "LoadCloudSet(\"Snowy 01\", 0)", "SetWindSpeed(3)",
+                                      "SetWeatherTransition(" + c + ", " + es + ", 1) = 1"}));
 
     // The cloud zone hands the wind back again.
     FlyTo(1050);
-    EXPECT_EQ(LastZoneCalls(),
-              (Lines{"SetWeatherTransition(" + c + ", " + c + ", 0.25) = 1", "SetTimecycleModifier(\"cloudmod\")",
-                     "SetTimecycleModifierStrength(1)", "SetWindSpeed(-1)", "GetWindSpeed() = 4",
-                     "SetCloudOpacity(0.5)"}));
+    EXPECT_EQ(LastZoneCalls(), (Lines{"SetWeatherTransition(" + c + ", " + c + ", 0.25) = 1",
+                                      "SetTimecycleModifier(\"cloudmod\")", "SetTimecycleModifierStrength(1)",
+                                      "SetWindSpeed(-1)", "GetWindSpeed() = 4", "SetCloudOpacity(0.5)"}));
 
     // Out of the clouds: the weather's own cloud set and transition pair.
     FlyTo(850);
@@ -183,8 +177,8 @@ TEST_F(ZoneFlight, RoadOfOneEventUpAndDownInClouds) {
               (Lines{Transition + c + ", " + c + ", 0.5", "SetWeatherEffectLevel(-1)",
                      "SetTimecycleModifier(\"normalmod\")", "SetTimecycleModifierStrength(1)", "GetWindSpeed() = 4"}));
     FlyTo(40);
-    EXPECT_EQ(LastZoneCalls(), (Lines{Transition + c + ", " + c + ", 0.5", "SetTimecycleModifierStrength(1)",
-                                      "GetWindSpeed() = 4"}));
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{Transition + c + ", " + c + ", 0.5", "SetTimecycleModifierStrength(1)", "GetWindSpeed() = 4"}));
     EXPECT_EQ(session->ErrorCount(), 0u);
 }
 
@@ -197,18 +191,16 @@ TEST_F(ZoneFlight, WeatherOutsideTheFirstSixDrivesWindAndClouds) {
     FlyTo(40);  // the wind captured in the normal zone is now 4
 
     FlyTo(850);  // w * 2 * 0.5 + 0.5 * w
-    EXPECT_EQ(LastZoneCalls(), (Lines{"SetTimecycleModifier(\"nextgen\")", "SetTimecycleModifierStrength(0.5)",
-                                      "SetWindSpeed(6)"}));
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{"SetTimecycleModifier(\"nextgen\")", "SetTimecycleModifierStrength(0.5)", "SetWindSpeed(6)"}));
     FlyTo(1050);
-    EXPECT_EQ(LastZoneCalls(),
-              (Lines{"SetWeatherTransition(" + r + ", " + r + ", 0.25) = 1", "SetTimecycleModifier(\"nextgen\")",
-                     "SetTimecycleModifierStrength(1)", "SetCloudOpacity(0.5)", "LoadCloudSet(\"horsey\", 0)",
-                     "SetWindSpeed(8)"}));
+    EXPECT_EQ(LastZoneCalls(), (Lines{"SetWeatherTransition(" + r + ", " + r + ", 0.25) = 1",
+                                      "SetTimecycleModifier(\"nextgen\")", "SetTimecycleModifierStrength(1)",
+                                      "SetCloudOpacity(0.5)", "LoadCloudSet(\"horsey\", 0)", "SetWindSpeed(8)"}));
     FlyTo(1300);  // w * 2 * 0.5 + w * 0.5 * 0.5
-    EXPECT_EQ(LastZoneCalls(),
-              (Lines{"SetTimecycleModifier(\"nextgen\")", "SetTimecycleModifierStrength(0.5)", "SetCloudOpacity(1)",
-                     "LoadCloudSet(\"horsey\", 0)", "SetWindSpeed(5)",
-                     "SetWeatherTransition(" + r + ", " + es + ", 1) = 1"}));
+    EXPECT_EQ(LastZoneCalls(), (Lines{"SetTimecycleModifier(\"nextgen\")", "SetTimecycleModifierStrength(0.5)",
+                                      "SetCloudOpacity(1)", "LoadCloudSet(\"horsey\", 0)", "SetWindSpeed(5)",
+                                      "SetWeatherTransition(" + r + ", " + es + ", 1) = 1"}));
     FlyTo(1700);
     EXPECT_EQ(LastZoneCalls()[2], "LoadCloudSet(\"horsey\", 0)");
     EXPECT_EQ(LastZoneCalls()[4], "SetWindSpeed(2)");
@@ -299,12 +291,12 @@ TEST_F(ZoneFlight, FallFromSpaceToTheGroundHandsEverythingBack) {
     ASSERT_EQ(world().overrideWeather, "HALLOWEEN");
     FlyTo(40);
     const std::string c = Hash("clouds");
-    EXPECT_EQ(LastZoneCalls(),
-              (Lines{"ClearOverrideWeather()", "SetWindSpeed(-1)", "UnloadCloudSets()", "LoadCloudSet(\"Cloudy 01\", 0)",
-                     "ClearOverrideWeather()", "SetWeatherTransition(" + c + ", " + c + ", 1) = 1",
-                     "SetTimecycleModifier(\"cloudmod\")", Transition + c + ", " + c + ", 1",
-                     "SetWeatherEffectLevel(-1)", "SetTimecycleModifier(\"normalmod\")",
-                     "SetTimecycleModifierStrength(1)", "GetWindSpeed() = 3"}));
+    EXPECT_EQ(
+        LastZoneCalls(),
+        (Lines{"ClearOverrideWeather()", "SetWindSpeed(-1)", "UnloadCloudSets()", "LoadCloudSet(\"Cloudy 01\", 0)",
+               "ClearOverrideWeather()", "SetWeatherTransition(" + c + ", " + c + ", 1) = 1",
+               "SetTimecycleModifier(\"cloudmod\")", Transition + c + ", " + c + ", 1", "SetWeatherEffectLevel(-1)",
+               "SetTimecycleModifier(\"normalmod\")", "SetTimecycleModifierStrength(1)", "GetWindSpeed() = 3"}));
     EXPECT_EQ(LastLabel(), "normalzone\n");
 }
 
@@ -328,8 +320,8 @@ TEST_F(ZoneFlight, FallsLeaveTheGameAsAFrameByFrameDescentDoes) {
         }
         FlyTo(RungAltitude[landing]);
         const sim::World& w = world();
-        const Left left{w.overrideWeather, w.cloudSet, w.transitionFrom, w.transitionTo, w.windSpeedOverride,
-                        w.effectLevel};
+        const Left left{w.overrideWeather, w.cloudSet,          w.transitionFrom,
+                        w.transitionTo,    w.windSpeedOverride, w.effectLevel};
         TearDown();
         SetUp();
         return left;
@@ -340,8 +332,8 @@ TEST_F(ZoneFlight, FallsLeaveTheGameAsAFrameByFrameDescentDoes) {
                 const Left descent = fly(weather, top, landing, false);
                 const Left fall = fly(weather, top, landing, true);
                 EXPECT_EQ(fall, descent) << weather << " from rung " << top << " to rung " << landing << ": forced "
-                                         << fall.forced << "/" << descent.forced << ", clouds " << fall.clouds
-                                         << "/" << descent.clouds << ", wind " << fall.wind << "/" << descent.wind
+                                         << fall.forced << "/" << descent.forced << ", clouds " << fall.clouds << "/"
+                                         << descent.clouds << ", wind " << fall.wind << "/" << descent.wind
                                          << ", effect " << fall.effectLevel << "/" << descent.effectLevel;
             }
         }
@@ -418,9 +410,9 @@ TEST_F(ZoneFlight, WeatherChangeAboveTheNormalZoneWaitsForTheGround) {
     // whose 720 lies below the player: the ramp would be negative.
     FlyTo(760);
     EXPECT_EQ(LastLabel(), "normalzone\n");
-    EXPECT_EQ(LastZoneCalls(), (Lines{Transition + Hash("rain") + ", " + Hash("rain") + ", 0",
-                                      "SetTimecycleModifier(\"rainnormal\")", "SetTimecycleModifierStrength(0)",
-                                      "GetWindSpeed() = 3"}));
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{Transition + Hash("rain") + ", " + Hash("rain") + ", 0", "SetTimecycleModifier(\"rainnormal\")",
+                     "SetTimecycleModifierStrength(0)", "GetWindSpeed() = 3"}));
     // From now on RAIN's thresholds place the player.
     FlyTo(760);
     EXPECT_EQ(LastLabel(), "cloudzoneend\n");
@@ -456,13 +448,12 @@ TEST_F(ZoneFlight, ThresholdsOutOfOrderMakeRungsUnreachable) {
         FlyTo(altitude);
         if (labels.empty() || labels.back() != LastLabel()) labels.push_back(LastLabel());
     }
-    EXPECT_EQ(labels, (Lines{"normalzone\n", "cloudzoneend\n", "abovecloudzoneend\n", "spacezonestart\n",
-                             "spacezone\n"}));
+    EXPECT_EQ(labels,
+              (Lines{"normalzone\n", "cloudzoneend\n", "abovecloudzoneend\n", "spacezonestart\n", "spacezone\n"}));
     // 850 in the cloud zone between 700 and 1200: f = 0.3.
     FlyTo(850, 2);
-    EXPECT_EQ(LastZoneCalls()[0],
-              "SetWeatherTransition(" + Hash("clouds") + ", " + Hash("clouds") + ", " +
-                  Float((150.0f / 500.0f) * (1.0f - 150.0f / 500.0f)) + ") = 1");
+    EXPECT_EQ(LastZoneCalls()[0], "SetWeatherTransition(" + Hash("clouds") + ", " + Hash("clouds") + ", " +
+                                      Float((150.0f / 500.0f) * (1.0f - 150.0f / 500.0f)) + ") = 1");
 }
 
 // A NaN altitude fails the first test and lands in the normal zone at full
@@ -495,8 +486,8 @@ TEST_F(ZoneFlight, BandFractionsFromInfiniteOrNanThresholdsStayInRange) {
     Start("rain", 850.0f);
     EXPECT_EQ(LastLabel(), "cloudzonestart\n");
     // The captured wind is still its load-time 1: no normal-zone frame yet.
-    EXPECT_EQ(LastZoneCalls(), (Lines{"SetTimecycleModifier(\"nextgen\")", "SetTimecycleModifierStrength(0)",
-                                      "SetWindSpeed(1)"}));
+    EXPECT_EQ(LastZoneCalls(),
+              (Lines{"SetTimecycleModifier(\"nextgen\")", "SetTimecycleModifierStrength(0)", "SetWindSpeed(1)"}));
     session.reset();
 
     // 900 to inf: f = 0, every frame of the climb.
@@ -522,8 +513,8 @@ TEST_F(ZoneFlight, ExactlyOneZoneFlagAfterEveryEvaluation) {
     for (const float altitude : {850.0f, 1000.0f, 1300.0f, 1500.0f, 2500.0f, 3500.0f, 40.0f, 2500.0f}) {
         FlyTo(altitude);
         const ZoneFlags& z = Zone.ZoneState;
-        EXPECT_EQ(z.inNormalZone + z.inCloudZoneStart + z.inCloudZone + z.inAboveCloudsZoneStart +
-                      z.inAboveCloudsZone + z.inSpaceZoneStart + z.inSpaceZone,
+        EXPECT_EQ(z.inNormalZone + z.inCloudZoneStart + z.inCloudZone + z.inAboveCloudsZoneStart + z.inAboveCloudsZone +
+                      z.inSpaceZoneStart + z.inSpaceZone,
                   1)
             << "at " << altitude;
     }

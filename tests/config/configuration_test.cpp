@@ -42,7 +42,7 @@ void ExpectFileDefaults(const AtmosphereSettings& s) {
     EXPECT_EQ(s.TextColorGreen, 255);
     EXPECT_EQ(s.TextColorBlue, 0);
     for (const WeatherSettings& row : s.Weather) {
-        const float zones[] = {row.NormalZoneEnd, row.CloudZoneStart, row.CloudZoneEnd,
+        const float zones[] = {row.NormalZoneEnd,        row.CloudZoneStart,     row.CloudZoneEnd,
                                row.AboveCloudsZoneStart, row.AboveCloudsZoneEnd, row.SpaceZoneStart};
         const float expected[] = {800, 900, 1200, 1400, 2000, 3000};
         for (int i = 0; i < 6; ++i) EXPECT_EQ(zones[i], expected[i]);
@@ -81,21 +81,24 @@ TEST_F(Configuration, KeyCodesAreBase16AndClampAt32Bits) {
 
 TEST_F(Configuration, FlagsAreTrueOnlyForOne) {
     for (const char* value : {"2", "-1", "true", "11", "0"}) {
-        const auto& s = Load(std::string("[GLOBAL]\nDefaultWind=") + value + "\n[THUNDER]\nEnableLightningAboveClouds=" +
-                             value + "\nEnableLightningInSpace=" + value + "\n");
+        const auto& s =
+            Load(std::string("[GLOBAL]\nDefaultWind=") + value + "\n[THUNDER]\nEnableLightningAboveClouds=" + value +
+                 "\nEnableLightningInSpace=" + value + "\n");
         EXPECT_FALSE(s.DefaultWind) << value;
         EXPECT_FALSE(s.Weather[Thunder].EnableLightningAboveClouds) << value;
         EXPECT_FALSE(s.Weather[Thunder].EnableLightningInSpace) << value;
     }
-    const auto& s = Load("[GLOBAL]\nDefaultWind=1\n[THUNDER]\nEnableLightningAboveClouds=+1\nEnableLightningInSpace='01x'\n");
+    const auto& s =
+        Load("[GLOBAL]\nDefaultWind=1\n[THUNDER]\nEnableLightningAboveClouds=+1\nEnableLightningInSpace='01x'\n");
     EXPECT_TRUE(s.DefaultWind);
     EXPECT_TRUE(s.Weather[Thunder].EnableLightningAboveClouds);
     EXPECT_TRUE(s.Weather[Thunder].EnableLightningInSpace);
 }
 
 TEST_F(Configuration, LightningFrequencyKeepsTheLowByteSigned) {
-    const auto& s = Load("[CLEAR]\nLightningFrequency=300\n[CLOUDS]\nLightningFrequency=200\n[SMOG]\nLightningFrequency=-1\n"
-                         "[FOGGY]\nLightningFrequency=\n");
+    const auto& s = Load(
+        "[CLEAR]\nLightningFrequency=300\n[CLOUDS]\nLightningFrequency=200\n[SMOG]\nLightningFrequency=-1\n"
+        "[FOGGY]\nLightningFrequency=\n");
     EXPECT_EQ(s.Weather[1].LightningFrequency, 44);
     EXPECT_EQ(s.Weather[Clouds].LightningFrequency, -56);
     EXPECT_EQ(s.Weather[3].LightningFrequency, -1);
@@ -103,8 +106,9 @@ TEST_F(Configuration, LightningFrequencyKeepsTheLowByteSigned) {
 }
 
 TEST_F(Configuration, EmptyValuesAreNotAbsent) {
-    const auto& s = Load("[KEYS]\nReloadKey=\n[DEBUG]\nPosX=\nTextColorRed=\n[CLOUDS]\nNormalZoneEnd=\nNormalZoneClouds=\n"
-                         "AboveCloudsZoneWeatherOverride=\nNormalZoneTimecycleModifier=\n");
+    const auto& s = Load(
+        "[KEYS]\nReloadKey=\n[DEBUG]\nPosX=\nTextColorRed=\n[CLOUDS]\nNormalZoneEnd=\nNormalZoneClouds=\n"
+        "AboveCloudsZoneWeatherOverride=\nNormalZoneTimecycleModifier=\n");
     EXPECT_EQ(s.ReloadKey, 0);
     EXPECT_EQ(s.PosX, 0.0f);
     EXPECT_EQ(s.TextColorRed, 255);  // integers: empty reads as the default
@@ -115,8 +119,9 @@ TEST_F(Configuration, EmptyValuesAreNotAbsent) {
 }
 
 TEST_F(Configuration, CloudNamesAreCaseSensitiveWithAFallback) {
-    const auto& s = Load("[clouds]\nNormalZoneClouds=PUFFS\n[clear]\nnormalzoneclouds=NIMBUS1\n[SMOG]\nNormalZoneClouds=puffs\n"
-                         "[FOGGY]\nNormalZoneClouds=Puffs\n");
+    const auto& s = Load(
+        "[clouds]\nNormalZoneClouds=PUFFS\n[clear]\nnormalzoneclouds=NIMBUS1\n[SMOG]\nNormalZoneClouds=puffs\n"
+        "[FOGGY]\nNormalZoneClouds=Puffs\n");
     EXPECT_STREQ(s.Weather[Clouds].NormalZoneClouds, "Puffs");  // lower-case header still found
     EXPECT_STREQ(s.Weather[1].NormalZoneClouds, "Clear 01");
     EXPECT_STREQ(s.Weather[3].NormalZoneClouds, "Snowy 01");
@@ -147,27 +152,34 @@ TEST_F(Configuration, TextsAreCutAt63Characters) {
 }
 
 TEST_F(Configuration, AlternateFileReplacesTheWholeFile) {
-    directory.Write("other.ini", "[KEYS]\nReloadKey=41\n[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=third.ini\n");
+    directory.Write("other.ini",
+                    "[KEYS]\nReloadKey=41\n[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=third.ini\n");
     directory.Write("third.ini", "[KEYS]\nReloadKey=42\n");
-    const auto& s = Load("[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=other.ini\nDefaultWind=1\n"
-                         "[KEYS]\nOnOffKey=50\n");
-    EXPECT_EQ(s.ReloadKey, 0x41);   // from other.ini, whose own redirect is not followed
-    EXPECT_EQ(s.OnOffKey, 0x2D);    // the calling file contributes nothing
+    const auto& s = Load(
+        "[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=other.ini\nDefaultWind=1\n"
+        "[KEYS]\nOnOffKey=50\n");
+    EXPECT_EQ(s.ReloadKey, 0x41);  // from other.ini, whose own redirect is not followed
+    EXPECT_EQ(s.OnOffKey, 0x2D);   // the calling file contributes nothing
     EXPECT_FALSE(s.DefaultWind);
 }
 
 TEST_F(Configuration, AlternateNamedLikeTheMainFileIsIgnored) {
     // Even when the file being read is another one: the fixed name counts.
     directory.Write("atmosphere.ini", "[KEYS]\nReloadKey=41\n");
-    const auto& s = Load("[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=atmosphere.ini\n[KEYS]\nReloadKey=50\n",
-                         "atmosphere3.ini");
+    const auto& s =
+        Load("[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=atmosphere.ini\n[KEYS]\nReloadKey=50\n",
+             "atmosphere3.ini");
     EXPECT_EQ(s.ReloadKey, 0x50);
     // The comparison is case-sensitive, so this one is followed.
     directory.Write("Atmosphere.ini", "[KEYS]\nReloadKey=43\n");
-    EXPECT_EQ(Load("[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=Atmosphere.ini\n", "a.ini").ReloadKey, 0x43);
+    EXPECT_EQ(Load("[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=Atmosphere.ini\n", "a.ini").ReloadKey,
+              0x43);
     // The switch must read exactly 1.
-    EXPECT_EQ(Load("[GLOBAL]\nEnableAlternateConfigFile=true\nAlternateConfigFile=Atmosphere.ini\n[KEYS]\nReloadKey=51\n",
-                   "b.ini").ReloadKey, 0x51);
+    EXPECT_EQ(
+        Load("[GLOBAL]\nEnableAlternateConfigFile=true\nAlternateConfigFile=Atmosphere.ini\n[KEYS]\nReloadKey=51\n",
+             "b.ini")
+            .ReloadKey,
+        0x51);
 }
 
 TEST_F(Configuration, MissingAlternateGivesAllDefaults) {
@@ -177,7 +189,8 @@ TEST_F(Configuration, MissingAlternateGivesAllDefaults) {
 
 TEST_F(Configuration, NoAlternateWhenTheCallerForbidsIt) {
     directory.Write("other.ini", "[KEYS]\nReloadKey=41\n");
-    directory.Write("main.ini", "[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=other.ini\n[KEYS]\nReloadKey=50\n");
+    directory.Write("main.ini",
+                    "[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=other.ini\n[KEYS]\nReloadKey=50\n");
     CopyText(ModuleDirectory, directory.path().c_str());
     LoadConfiguration("main.ini", false);
     EXPECT_EQ(Settings.ReloadKey, 0x50);

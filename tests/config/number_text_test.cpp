@@ -64,7 +64,9 @@ TEST(KeyCode, ReadsBase16) {
 }
 
 TEST(KeyCode, NoDigitsGivesZero) {
-    for (const char* text : {"", "z", "0x", "0xg", "x1", "- 1", "+-1", "\x01" "1"}) {
+    for (const char* text : {"", "z", "0x", "0xg", "x1", "- 1", "+-1",
+                             "\x01"
+                             "1"}) {
         EXPECT_EQ(ParseKeyCode(text), 0) << text;
     }
 }
@@ -100,13 +102,46 @@ TEST(Real, ReadsTheLongestNumberPrefix) {
 }
 
 TEST(Real, AgreesWithStrtofInTheCLocale) {
-    const char* cases[] = {
-        "1e39", "-1e39", "1e-50", "-1e-50", "1e-40", "7e-46", "7.1e-46", "3.40282357e38", "1e99999999999",
-        "1e-99999999999", "0x1p-150", "0x1.8p-150", "0x1.ffffffp127", "0x.8p1", "0x.p1", "0xinf", "0x",
-        "-0x", "+-1", "-+1", "--1", "+.5", "-.e1", "infinity", "INFin", "-NaN", "nan(", "nan()", "1e+",
-        "00000000000000000000000000000000000000000000001e-45", "0.000000000000000000000000000000000000000000001",
-        "123456789012345678901234567890123456789", "\v\f\r\n 1", "\x01" "1", "1.5.5", ".", "e5",
-        "0x54p+-2", "1e+-2"};  // "+-2" is no exponent: 84 and 1
+    const char* cases[] = {"1e39",
+                           "-1e39",
+                           "1e-50",
+                           "-1e-50",
+                           "1e-40",
+                           "7e-46",
+                           "7.1e-46",
+                           "3.40282357e38",
+                           "1e99999999999",
+                           "1e-99999999999",
+                           "0x1p-150",
+                           "0x1.8p-150",
+                           "0x1.ffffffp127",
+                           "0x.8p1",
+                           "0x.p1",
+                           "0xinf",
+                           "0x",
+                           "-0x",
+                           "+-1",
+                           "-+1",
+                           "--1",
+                           "+.5",
+                           "-.e1",
+                           "infinity",
+                           "INFin",
+                           "-NaN",
+                           "nan(",
+                           "nan()",
+                           "1e+",
+                           "00000000000000000000000000000000000000000000001e-45",
+                           "0.000000000000000000000000000000000000000000001",
+                           "123456789012345678901234567890123456789",
+                           "\v\f\r\n 1",
+                           "\x01"
+                           "1",
+                           "1.5.5",
+                           ".",
+                           "e5",
+                           "0x54p+-2",
+                           "1e+-2"};  // "+-2" is no exponent: 84 and 1
     for (const char* text : cases) EXPECT_TRUE(SameFloat(text, ParseReal(text), RealOracle(text)));
 
     std::mt19937 random(99);
@@ -124,7 +159,7 @@ TEST(Real, RoundsHalfwayCasesLikeStrtof) {
     std::mt19937 random(7);
     for (int i = 0; i < 3000; ++i) {
         uint32_t bits = random() & 0x7FFFFFFFu;
-        if (i % 3 == 1) bits &= 0x007FFFFFu;                // subnormal
+        if (i % 3 == 1) bits &= 0x007FFFFFu;                  // subnormal
         if (i % 3 == 2) bits = 0x7F7FFFFFu - (bits & 0xFFu);  // near the largest float
         if (bits >= 0x7F800000u) continue;
         float low;

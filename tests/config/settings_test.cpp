@@ -12,9 +12,9 @@ namespace {
 
 TEST(StartValues, PerWeatherRows) {
     ResetSettingsToStartValues();
-    const char* clouds[WeatherCount] = {"Snowy 01", "Puffs", "Cloudy 01", "Nimbus", "Snowy 01",
-                                        "Contrails", "altostratus", "Stripey", "RAIN", "Stormy 01",
-                                        "shower", "altostratus", "Stormy 01", "altostratus", "Snowy 01"};
+    const char* clouds[WeatherCount] = {"Snowy 01",  "Puffs",       "Cloudy 01", "Nimbus",      "Snowy 01",
+                                        "Contrails", "altostratus", "Stripey",   "RAIN",        "Stormy 01",
+                                        "shower",    "altostratus", "Stormy 01", "altostratus", "Snowy 01"};
     for (int w = 0; w < WeatherCount; ++w) {
         SCOPED_TRACE(WeatherNames[w]);
         const WeatherSettings& row = Settings.Weather[w];

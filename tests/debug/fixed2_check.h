@@ -8,9 +8,9 @@
 #include <string>
 
 struct Fixed2Report {
-    uint64_t compared = 0;    // finite floats compared
+    uint64_t compared = 0;  // finite floats compared
     uint64_t mismatches = 0;
-    std::string first;        // the first mismatch, as "bits: ours vs printf"
+    std::string first;  // the first mismatch, as "bits: ours vs printf"
 };
 
 // `stride` steps through the 2^32 bit patterns; smaller is more thorough.

@@ -71,12 +71,13 @@ TEST_F(OverlayFlight, EachBlockIsOneStyledDrawAtItsOffset) {
     const auto begin = std::find(calls.begin(), calls.end(), "TextFont(0)");
     ASSERT_NE(begin, calls.end());
     EXPECT_EQ(begin[-1], "IsEntityTagRegistered(\"\\\"debugmode\\\"\", 2) = 0");
-    EXPECT_EQ(Lines(begin, begin + 9),
-              (Lines{"TextFont(0)", "TextScale(" + Float(0.33f) + ", " + Float(0.33f) + ")", "TextColour(255, 255, 0, 255)",
-                     "TextWrap(0, 1)", "TextShadow(3, 0, 0, 0, 0)", "TextEdge(1, 0, 0, 0, 205)",
-                     "BeginTextDraw(\"STRING\")", "AddText(\"normalzone\\nnormalZoneEnd: 800.00\\ncloudZoneStart: "
-                                                  "900.00\\ncloudZoneEnd: 1200.00\")",
-                     "DrawTextAt(" + Float(0.015f) + ", 0.5)"}));
+    EXPECT_EQ(
+        Lines(begin, begin + 9),
+        (Lines{"TextFont(0)", "TextScale(" + Float(0.33f) + ", " + Float(0.33f) + ")", "TextColour(255, 255, 0, 255)",
+               "TextWrap(0, 1)", "TextShadow(3, 0, 0, 0, 0)", "TextEdge(1, 0, 0, 0, 205)", "BeginTextDraw(\"STRING\")",
+               "AddText(\"normalzone\\nnormalZoneEnd: 800.00\\ncloudZoneStart: "
+               "900.00\\ncloudZoneEnd: 1200.00\")",
+               "DrawTextAt(" + Float(0.015f) + ", 0.5)"}));
     EXPECT_EQ(begin[6 * 9], "IsCharacterInVehicle(257, 0) = 0");
 }
 
@@ -144,18 +145,20 @@ TEST_F(OverlayFlight, FormatsEveryEnabledPassWithTheWindAfterTheEvaluation) {
 // block is cut at 98 characters and its neighbours stay intact.
 TEST_F(OverlayFlight, OverlongBlocksAreCutAt98Characters) {
     const std::string longName(63, 'm');
-    WriteFile("atmosphere.ini", "[CLOUDS]\nNormalZoneTimecycleModifier=" + longName +
-                                    "\nCloudZoneTimecycleModifier=" + longName +
-                                    "\nAboveCloudsZoneTimecycleModifier=" + longName +
-                                    "\nSpaceZoneTimecycleModifier=" + longName +
-                                    "\nNormalZoneEnd=1e30\nCloudZoneStart=-3e38\n");
+    WriteFile("atmosphere.ini",
+              "[CLOUDS]\nNormalZoneTimecycleModifier=" + longName + "\nCloudZoneTimecycleModifier=" + longName +
+                  "\nAboveCloudsZoneTimecycleModifier=" + longName + "\nSpaceZoneTimecycleModifier=" + longName +
+                  "\nNormalZoneEnd=1e30\nCloudZoneStart=-3e38\n");
     Start("clouds", 40.0f);
     const std::string full4 = "normalZoneTimecycMod: " + longName + "\ncloudZoneTimecycMod : " + longName +
                               "\naboveCloudsZoneTimecycMod: " + longName;
     EXPECT_EQ(std::string(Overlay.DebugTextBlocks[4]), full4.substr(0, 98));
     EXPECT_EQ(std::strlen(Overlay.DebugTextBlocks[0]), 98u);
-    EXPECT_EQ(std::string(Overlay.DebugTextBlocks[0]).rfind("normalzone\nnormalZoneEnd: 1000000015047466219876688855040.00\n", 0), 0u);
-    EXPECT_EQ(std::string(Overlay.DebugTextBlocks[5]).rfind("spaceZoneTimecycMod: " + longName + "\n\nwind speed", 0), 0u);
+    EXPECT_EQ(std::string(Overlay.DebugTextBlocks[0])
+                  .rfind("normalzone\nnormalZoneEnd: 1000000015047466219876688855040.00\n", 0),
+              0u);
+    EXPECT_EQ(std::string(Overlay.DebugTextBlocks[5]).rfind("spaceZoneTimecycMod: " + longName + "\n\nwind speed", 0),
+              0u);
     EXPECT_EQ(std::string(Overlay.DebugTextBlocks[1]).rfind("aboveCloudsZoneStart: 1400.00", 0), 0u);
 
     session->PressKey(DebugKey);

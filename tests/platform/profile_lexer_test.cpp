@@ -36,7 +36,8 @@ struct Collector {
 void Collect(const ProfileLine& line, void* context) {
     const size_t kept = std::min(line.valueLength, platform::ProfileValueCapacity);
     static_cast<Collector*>(context)->lines.push_back(
-        {line.number, line.kind, std::u16string(line.name, line.name + std::min(line.nameLength, platform::ProfileNameCapacity)),
+        {line.number, line.kind,
+         std::u16string(line.name, line.name + std::min(line.nameLength, platform::ProfileNameCapacity)),
          line.kind == ProfileLineKind::Key ? std::u16string(line.value, line.value + kept) : u"", line.valueLength,
          line.hasEquals, line.nameCutAtNul, line.valueCutAtNul, line.valueQuoted});
 }
@@ -124,7 +125,9 @@ TEST(ProfileLexer, Utf16LinesAndAnOddLastByte) {
     const std::vector<Seen> little = Lex("\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\xE9\0x"s);
     ASSERT_EQ(little.size(), 2u);
     EXPECT_EQ(little[1], (Seen{2, ProfileLineKind::Key, u"k", u"\u00E9", 1, true, false, false, false}));
-    const std::vector<Seen> big = Lex("\xFE\xFF\0[\0s\0]\0\n\0k\0=\0" "1"s);
+    const std::vector<Seen> big =
+        Lex("\xFE\xFF\0[\0s\0]\0\n\0k\0=\0"
+            "1"s);
     ASSERT_EQ(big.size(), 2u);
     EXPECT_EQ(big[1].value, u"1");
 }

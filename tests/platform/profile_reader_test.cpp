@@ -40,14 +40,15 @@ std::string KeyName(size_t n) {
 }
 
 TEST(ProfileSections, MatchedWithoutCaseAndWhiteSpace) {
-    const std::string file = "[ a ]\nk=1\n[b\t]  \nk=2\n[c] junk\nk=3\n[d]]\nk=4\n[ [g]\nk=6\n[\x1Ah]\nk=7\n[j]x]\nk=9\n";
+    const std::string file =
+        "[ a ]\nk=1\n[b\t]  \nk=2\n[c] junk\nk=3\n[d]]\nk=4\n[ [g]\nk=6\n[\x1Ah]\nk=7\n[j]x]\nk=9\n";
     EXPECT_EQ(Text(file, "A", "k"), "1");
     EXPECT_EQ(Text(file, " b ", " K "), "2");
-    EXPECT_EQ(Text(file, "c", "k"), "3");      // text after the last ']' is ignored
-    EXPECT_EQ(Text(file, "d]", "k"), "4");     // the name runs to the last ']'
+    EXPECT_EQ(Text(file, "c", "k"), "3");   // text after the last ']' is ignored
+    EXPECT_EQ(Text(file, "d]", "k"), "4");  // the name runs to the last ']'
     EXPECT_EQ(Text(file, "d", "k"), "DEF");
     EXPECT_EQ(Text(file, "[g", "k"), "6");
-    EXPECT_EQ(Text(file, "h", "k"), "7");      // ^Z counts as white space
+    EXPECT_EQ(Text(file, "h", "k"), "7");  // ^Z counts as white space
     EXPECT_EQ(Text(file, "j]x", "k"), "9");
 }
 
@@ -60,8 +61,8 @@ TEST(ProfileSections, OnlyTheFirstOfARepeatedSectionCounts) {
 TEST(ProfileSections, HeadersWithoutBracketsAndKeysBeforeAnySection) {
     const std::string file = "top=1\n[s\nk=8\n[t]\n[\nk=5\n";
     EXPECT_EQ(Text(file, "", "top"), "1");
-    EXPECT_EQ(Text(file, "s", "k"), "DEF");     // "[s" is a key line of the unnamed section
-    EXPECT_EQ(Text(file, "", "[s"), "DEF");     // a key without '=' reads as its default
+    EXPECT_EQ(Text(file, "s", "k"), "DEF");  // "[s" is a key line of the unnamed section
+    EXPECT_EQ(Text(file, "", "[s"), "DEF");  // a key without '=' reads as its default
     EXPECT_EQ(Text(file, "", "k"), "8");
     EXPECT_EQ(Text(file, "t", "k"), "5");
 }
@@ -69,7 +70,11 @@ TEST(ProfileSections, HeadersWithoutBracketsAndKeysBeforeAnySection) {
 TEST(ProfileSections, NamesEndAtANul) {
     const std::string file = "[e\0f]\nk=5\n[\0]\nk=6\n"s;
     EXPECT_EQ(Text(file, "e", "k"), "5");
-    EXPECT_EQ(Text(file, "e\x01" "f", "k"), "DEF");
+    EXPECT_EQ(Text(file,
+                   "e\x01"
+                   "f",
+                   "k"),
+              "DEF");
 }
 
 TEST(ProfileKeys, FirstOccurrenceWinsAndALineWithoutEqualsShadows) {
@@ -77,9 +82,9 @@ TEST(ProfileKeys, FirstOccurrenceWinsAndALineWithoutEqualsShadows) {
     EXPECT_EQ(Text(file, "s", "B"), "2");
     EXPECT_EQ(Text(file, "s", "noeq"), "DEF");
     EXPECT_EQ(Int(file, "s", "noeq"), 777);
-    EXPECT_EQ(Text(file, "s", ";c"), "1");     // no comment syntax: just a key named ";c"
+    EXPECT_EQ(Text(file, "s", ";c"), "1");  // no comment syntax: just a key named ";c"
     EXPECT_EQ(Text(file, "s", "c"), "2");
-    EXPECT_EQ(Text(file, "s", "k"), "7");      // the name ends at the NUL
+    EXPECT_EQ(Text(file, "s", "k"), "7");  // the name ends at the NUL
     EXPECT_EQ(Text(file, "s", ""), "9");
 }
 
@@ -89,7 +94,7 @@ TEST(ProfileValues, TrimmedOfProfileWhiteSpaceOnly) {
     EXPECT_EQ(Text(file, "s", "b"), "\xA0v\xA0");  // no-break space is not trimmed
     EXPECT_EQ(Text(file, "s", "c"), "\x01 12");
     EXPECT_EQ(Text(file, "s", "d"), "ab");
-    EXPECT_EQ(Text(file, "s", "e"), "x ");         // trimming stops at the NUL
+    EXPECT_EQ(Text(file, "s", "e"), "x ");  // trimming stops at the NUL
 }
 
 TEST(ProfileValues, EveryByteAbove0x7FSurvivesAnAnsiFile) {
@@ -143,11 +148,12 @@ TEST(ProfileLines, AnyRunOfCarriageReturnsAndLineFeeds) {
 TEST(ProfileEncodings, Utf8WithAByteOrderMarkIsWrittenBackInCodePage1252) {
     const std::string file =
         "\xEF\xBB\xBF[s]\n"
-        "e=\xC3\xA9\n"                  // é
-        "a=\xC4\x80\xC4\x81\n"          // Āā: best fit to A and a
+        "e=\xC3\xA9\n"                   // é
+        "a=\xC4\x80\xC4\x81\n"           // Āā: best fit to A and a
         "s=\xE2\x80\x80v\xE3\x80\x80\n"  // en quad and ideographic space: best fit to ' ', never trimmed
-        "x=\xF0\x9F\x98\x80\n"          // outside the BMP: one '?' per surrogate
-        "bad=\xC0\x80|\xE2\x82" "A|\xED\xA0\x80|\xF4\x90\x80\x80\n"
+        "x=\xF0\x9F\x98\x80\n"           // outside the BMP: one '?' per surrogate
+        "bad=\xC0\x80|\xE2\x82"
+        "A|\xED\xA0\x80|\xF4\x90\x80\x80\n"
         "end=\xE2\x82";
     EXPECT_EQ(Text(file, "s", "e"), "\xE9");
     EXPECT_EQ(Text(file, "s", "a"), "Aa");
@@ -162,8 +168,12 @@ TEST(ProfileEncodings, Utf8WithAByteOrderMarkIsWrittenBackInCodePage1252) {
 }
 
 TEST(ProfileEncodings, Utf16InBothByteOrders) {
-    const std::string little = "\xFF\xFE[\0s\0]\0\n\0a\0=\0" "1\0\xE9\0\0\xD8"s;
-    const std::string big = "\xFE\xFF\0[\0s\0]\0\n\0a\0=\0" "1\0\xE9"s;
+    const std::string little =
+        "\xFF\xFE[\0s\0]\0\n\0a\0=\0"
+        "1\0\xE9\0\0\xD8"s;
+    const std::string big =
+        "\xFE\xFF\0[\0s\0]\0\n\0a\0=\0"
+        "1\0\xE9"s;
     EXPECT_EQ(Text(little, "s", "a"), "1\xE9?");
     EXPECT_EQ(Text(big, "S", "A"), "1\xE9");
     EXPECT_EQ(Int(big, "s", "a"), 1);
@@ -191,7 +201,7 @@ TEST(ProfileIntegers, ParsedLikeTheWindowsFunction) {
     EXPECT_EQ(Int(file, "s", "onlyPrefix"), 0);
     EXPECT_EQ(Int(file, "s", "negHex"), -16);
     EXPECT_EQ(Int(file, "s", "quoted"), 7);
-    EXPECT_EQ(Int(file, "s", "thirty"), 1);        // only 29 characters are read
+    EXPECT_EQ(Int(file, "s", "thirty"), 1);  // only 29 characters are read
     EXPECT_EQ(Int(file, "s", "twentynine"), 19);
     EXPECT_EQ(Int(file, "s", "ctl"), 12);
     EXPECT_EQ(Int(file, "s", "word"), 0);
@@ -251,8 +261,10 @@ TEST(ProfileFiles, BatchesLargerThanOnePass) {
     std::vector<std::string> keys;
     for (size_t i = 0; i < count; ++i) keys.push_back(KeyName(i));
     std::vector<ProfileRead> reads;
-    for (size_t i = 0; i < count; ++i) reads.push_back({"s", keys[i].c_str(), ProfileReadKind::Integer, -1, nullptr, nullptr, 0, 0, 0});
-    platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), reads.data(), count);
+    for (size_t i = 0; i < count; ++i)
+        reads.push_back({"s", keys[i].c_str(), ProfileReadKind::Integer, -1, nullptr, nullptr, 0, 0, 0});
+    platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), reads.data(),
+                                    count);
     for (size_t i = 0; i < count; ++i) ASSERT_EQ(reads[i].number, static_cast<int32_t>(i * 3)) << i;
 }
 
@@ -281,10 +293,14 @@ TEST(ProfileReads, SingleLinesReadLikeTheirKeys) {
         bool exact;
     };
     const Case cases[] = {
-        {"0x40", 64, false, 4, 4, true},          {"0X40", 0, false, 4, 1, true},
-        {"12abc", 12, false, 5, 2, true},         {"'7'", 7, false, 1, 1, true},
-        {"\"\"", 5, true, 0, 0, true},             {"4294967297", 1, false, 10, 10, false},
-        {"-2147483648", INT32_MIN, false, 11, 11, true}, {"2147483648", INT32_MIN, false, 10, 10, false},
+        {"0x40", 64, false, 4, 4, true},
+        {"0X40", 0, false, 4, 1, true},
+        {"12abc", 12, false, 5, 2, true},
+        {"'7'", 7, false, 1, 1, true},
+        {"\"\"", 5, true, 0, 0, true},
+        {"4294967297", 1, false, 10, 10, false},
+        {"-2147483648", INT32_MIN, false, 11, 11, true},
+        {"2147483648", INT32_MIN, false, 10, 10, false},
         {"000000000000000000000000000019", 1, false, 30, 29, true},
     };
     for (const Case& c : cases) {
@@ -295,14 +311,16 @@ TEST(ProfileReads, SingleLinesReadLikeTheirKeys) {
         } probe{};
         probe.read = {"s", "k", ProfileReadKind::Integer, 5, nullptr, nullptr, 0, 0, 0};
         platform::ProfileLexer lexer{};
-        platform::BeginProfile(lexer, {&probe, nullptr, nullptr, [](const platform::ProfileLine& line, void* context) {
-                                           if (line.kind == platform::ProfileLineKind::Key && platform::ProfileNameIs(line, " K ")) {
-                                               static_cast<Probe*>(context)->reading = platform::ReadProfileLineInteger(line, 5);
-                                           }
-                                       }});
+        platform::BeginProfile(
+            lexer, {&probe, nullptr, nullptr, [](const platform::ProfileLine& line, void* context) {
+                        if (line.kind == platform::ProfileLineKind::Key && platform::ProfileNameIs(line, " K ")) {
+                            static_cast<Probe*>(context)->reading = platform::ReadProfileLineInteger(line, 5);
+                        }
+                    }});
         platform::FeedProfile(lexer, reinterpret_cast<const unsigned char*>(file.data()), file.size());
         platform::FinishProfile(lexer);
-        platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), &probe.read, 1);
+        platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), &probe.read,
+                                        1);
         const platform::ProfileIntegerReading& r = probe.reading;
         EXPECT_EQ(r.number, probe.read.number) << c.value;  // the same number as the key's read
         EXPECT_EQ(r.number, c.number) << c.value;

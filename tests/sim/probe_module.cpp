@@ -13,8 +13,8 @@ namespace {
 
 constexpr uint32_t ProbeKey = 0x51;
 
-int pass = 0;             // passes begun since load
-char line[128];           // the text drawn this pass; static, as the host reads it by pointer
+int pass = 0;    // passes begun since load
+char line[128];  // the text drawn this pass; static, as the host reads it by pointer
 
 void ProbePass() {
     ++pass;

@@ -47,8 +47,7 @@ TEST(ScenarioTest, ParserNamesTheLineAndTheProblem) {
     EXPECT_EQ(ParseError("altitude 12,5"), "line 1: not a number: 12,5");
     EXPECT_EQ(ParseError("weather clouds 0xZZ 0.5"), "line 1: not a weather: 0xZZ");
     EXPECT_EQ(ParseError("tag-register fileindex float"), "line 1: tag type must be int or bool: float");
-    EXPECT_EQ(ParseError("image maybe"),
-              "line 1: image mode must be signature, none or readonly-target: maybe");
+    EXPECT_EQ(ParseError("image maybe"), "line 1: image mode must be signature, none or readonly-target: maybe");
     EXPECT_EQ(ParseError("ini ../atmosphere.ini GLOBAL DefaultWind 1"),
               "line 1: not a file name of the game folder: ../atmosphere.ini");
     EXPECT_EQ(ParseError("ini C:atmosphere.ini GLOBAL DefaultWind 1"),
@@ -74,11 +73,12 @@ TEST(ScenarioTest, IniStepEditsTheFileInTheGameFolder) {
         << "; notes\n[CLOUDS]\nnormalzoneend = 800\n  CloudZoneStart = 900 \n\n[RAIN]\nNormalZoneEnd=1\n";
     sim::Scenario scenario;
     std::string error;
-    ASSERT_TRUE(sim::ParseScenario("ini atmosphere.ini clouds NormalZoneEnd 500\n"
-                                   "ini atmosphere.ini CLOUDS CloudZoneEnd 1300\n"
-                                   "ini atmosphere.ini KEYS ReloadKey 0x52\n"
-                                   "ini atmosphere2.ini GLOBAL DefaultWind 1\n",
-                                   scenario, error))
+    ASSERT_TRUE(
+        sim::ParseScenario("ini atmosphere.ini clouds NormalZoneEnd 500\n"
+                           "ini atmosphere.ini CLOUDS CloudZoneEnd 1300\n"
+                           "ini atmosphere.ini KEYS ReloadKey 0x52\n"
+                           "ini atmosphere2.ini GLOBAL DefaultWind 1\n",
+                           scenario, error))
         << error;
     sim::SessionOptions options;
     options.moduleEntry = AltitudeProbeEntry;
@@ -99,8 +99,8 @@ TEST(ScenarioTest, IniStepEditsTheFileInTheGameFolder) {
 TEST(ScenarioTest, CommentsBlanksAndLiteralWordsAreKept) {
     sim::Scenario scenario;
     std::string error;
-    ASSERT_TRUE(sim::ParseScenario("  # nothing\r\n\ttag-register \"reload\" bool # quoted name\r\nkey 0x7A", scenario,
-                                   error))
+    ASSERT_TRUE(
+        sim::ParseScenario("  # nothing\r\n\ttag-register \"reload\" bool # quoted name\r\nkey 0x7A", scenario, error))
         << error;
     ASSERT_EQ(scenario.steps.size(), 2u);
     EXPECT_EQ(scenario.steps[0].line, 2u);
@@ -113,21 +113,22 @@ TEST(ScenarioTest, RunDrivesTheSessionAndUnloadsAtTheEnd) {
     altitudesSeen.clear();
     sim::Scenario scenario;
     std::string error;
-    ASSERT_TRUE(sim::ParseScenario("load\n"
-                                   "altitude 10\n"
-                                   "frames 1\n"
-                                   "climb 0 300 3\n"
-                                   "enter\n"
-                                   "vehicle-altitude 2000\n"
-                                   "frames 1\n"
-                                   "weather CLOUDS snow 0.5\n"
-                                   "wind 9.5\n"
-                                   "tag-register fileindex int\n"
-                                   "tag fileindex 7\n"
-                                   "clock 0xFFFFFFF0\n"
-                                   "frame-ms 32\n"
-                                   "frames 1\n",
-                                   scenario, error))
+    ASSERT_TRUE(
+        sim::ParseScenario("load\n"
+                           "altitude 10\n"
+                           "frames 1\n"
+                           "climb 0 300 3\n"
+                           "enter\n"
+                           "vehicle-altitude 2000\n"
+                           "frames 1\n"
+                           "weather CLOUDS snow 0.5\n"
+                           "wind 9.5\n"
+                           "tag-register fileindex int\n"
+                           "tag fileindex 7\n"
+                           "clock 0xFFFFFFF0\n"
+                           "frame-ms 32\n"
+                           "frames 1\n",
+                           scenario, error))
         << error;
     sim::SessionOptions options;
     options.moduleEntry = AltitudeProbeEntry;

@@ -28,9 +28,9 @@ struct KeyMessage {
 };
 
 struct ProbeState {
-    int passes = 0;            // script passes begun
-    int returnAfter = -1;      // the script returns after this many passes (-1: never)
-    bool nativeInPass = false; // each pass reads the player handle
+    int passes = 0;             // script passes begun
+    int returnAfter = -1;       // the script returns after this many passes (-1: never)
+    bool nativeInPass = false;  // each pass reads the player handle
     std::vector<KeyMessage> keys;
 } probe;
 
@@ -259,7 +259,8 @@ TEST_F(SimTest, RandomIsTheNeverSeededCRuntimeSequence) {
 
 TEST_F(SimTest, GameHashIsOneAtATimeOverLowerCase) {
     EXPECT_EQ(sim::GameHash("a"), 0xCA2E9442u);
-    EXPECT_EQ(sim::GameHash("The quick brown fox jumps over the lazy dog"), sim::GameHash("the quick brown fox jumps over the lazy dog"));
+    EXPECT_EQ(sim::GameHash("The quick brown fox jumps over the lazy dog"),
+              sim::GameHash("the quick brown fox jumps over the lazy dog"));
     EXPECT_EQ(sim::GameHash("the quick brown fox jumps over the lazy dog"), 0x2D1643CEu);
     EXPECT_EQ(sim::GameHash("CLOUDS"), sim::GameHash("clouds"));
     EXPECT_NE(sim::GameHash("clouds"), sim::GameHash("clear"));

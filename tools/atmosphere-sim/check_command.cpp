@@ -13,7 +13,8 @@
 
 void AddCheckCommand(CLI::App& app, int& exitCode) {
     auto path = std::make_shared<std::string>(DefaultConfigFileName);
-    CLI::App* command = app.add_subcommand("check", "Explain what the module will silently do with a configuration file");
+    CLI::App* command =
+        app.add_subcommand("check", "Explain what the module will silently do with a configuration file");
     command->add_option("CONFIG", *path, "Configuration file")->capture_default_str();
     command->callback([path, &exitCode] { exitCode = preview::CheckCommand(*path, std::cout); });
 }

@@ -24,8 +24,7 @@ struct ConfigOptions {
 
 int RunConfig(const ConfigOptions& options) {
     switch (LoadConfigurationFromPath(options.path)) {
-    case PathLoad::Loaded:
-        break;
+    case PathLoad::Loaded: break;
     case PathLoad::FileMissing:
         std::cerr << "atmosphere-sim: " << options.path << ": file not found, the module reads the defaults\n";
         break;
@@ -52,8 +51,10 @@ int RunConfig(const ConfigOptions& options) {
 
 void AddConfigCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<ConfigOptions>();
-    CLI::App* command = app.add_subcommand("config", "Load a configuration file as the module does and print the settings");
-    command->add_option("PATH", options->path, "Configuration file (its directory plays the game directory)")->required();
+    CLI::App* command =
+        app.add_subcommand("config", "Load a configuration file as the module does and print the settings");
+    command->add_option("PATH", options->path, "Configuration file (its directory plays the game directory)")
+        ->required();
     command->add_flag("--json", options->json, "Print the settings as one line of JSON");
     command->callback([options, &exitCode] { exitCode = RunConfig(*options); });
 }

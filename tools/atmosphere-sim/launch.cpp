@@ -33,7 +33,8 @@ int CheckAndPreview(const std::string& configPath, std::ostream& out, std::ostre
         return 2;
     }
     if (!fs::is_regular_file(file, error)) {
-        err << "atmosphere-sim: " << file.string() << " is not a file; drop a configuration file (.ini) on atmosphere-sim.\n";
+        err << "atmosphere-sim: " << file.string()
+            << " is not a file; drop a configuration file (.ini) on atmosphere-sim.\n";
         return 2;
     }
     err << "atmosphere-sim: checking " << file.string() << "\n" << std::flush;

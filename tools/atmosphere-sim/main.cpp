@@ -66,8 +66,7 @@ int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
     const bool ownWindow = OwnsConsoleWindow();
     std::string file;
     switch (ClassifyArguments(arguments, subcommands)) {
-    case Invocation::Command:
-        return ParseAndRun(app, argc, argv, exitCode);
+    case Invocation::Command: return ParseAndRun(app, argc, argv, exitCode);
     case Invocation::UnknownCommand:
         std::cerr << "atmosphere-sim: unknown command \"" << arguments.front() << "\"; the commands are "
                   << CommandList(subcommands, "and") << "\nRun with --help for examples.\n";
@@ -80,9 +79,7 @@ int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
         }
         file = (PathFromText(ExecutableDirectory()) / DefaultConfigFileName).string();
         break;
-    case Invocation::OpenFile:
-        file = arguments.front();
-        break;
+    case Invocation::OpenFile: file = arguments.front(); break;
     }
     int status = 2;
     try {
@@ -100,8 +97,7 @@ int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
 
 int main(int argc, char** argv) {
     PrepareStandardStreams();
-    CLI::App app{"Check and preview an atmosphere.ini: the module's own code in a simulated game",
-                 "atmosphere-sim"};
+    CLI::App app{"Check and preview an atmosphere.ini: the module's own code in a simulated game", "atmosphere-sim"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "atmosphere-sim " ATMOSPHERE_VERSION, "Print the version and exit");
     app.footer(Footer);

@@ -13,8 +13,9 @@ void AddRunCommand(CLI::App& app, int& exitCode) {
     auto request = std::make_shared<preview::RunRequest>();
     CLI::App* command = app.add_subcommand("run", "Fly the module through the simulated game and chart what it does");
     command->add_option("CONFIG", request->configPath, "Configuration file")->capture_default_str();
-    command->add_option("-o,--output", request->outputDirectory,
-                        "Folder for chart.svg, timeline.csv, report.html and trace.jsonl")
+    command
+        ->add_option("-o,--output", request->outputDirectory,
+                     "Folder for chart.svg, timeline.csv, report.html and trace.jsonl")
         ->capture_default_str();
     command->add_option("-w,--weather", request->weather, "The game's weather: one of the 15 upper-case names")
         ->capture_default_str();

@@ -15,8 +15,8 @@ std::string FormatReal(float value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                      std::chars_format::general, 9);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::general, 9);
     return std::string(buffer, result.ptr);
 }
 
@@ -52,32 +52,25 @@ std::string WeatherNameOf(WeatherIndex weather) {
     return std::to_string(weather);
 }
 
-template <typename Record>
-std::string JsonValue(const Record& record, const SettingKey& key) {
+template <typename Record> std::string JsonValue(const Record& record, const SettingKey& key) {
     switch (key.kind) {
-    case SettingKind::Flag:
-        return SettingField<bool>(record, key) ? "true" : "false";
+    case SettingKind::Flag: return SettingField<bool>(record, key) ? "true" : "false";
     case SettingKind::Integer:
-    case SettingKind::KeyCode:
-        return std::to_string(SettingField<int32_t>(record, key));
-    case SettingKind::SmallInteger:
-        return std::to_string(static_cast<int>(SettingField<int8_t>(record, key)));
+    case SettingKind::KeyCode: return std::to_string(SettingField<int32_t>(record, key));
+    case SettingKind::SmallInteger: return std::to_string(static_cast<int>(SettingField<int8_t>(record, key)));
     case SettingKind::Real: {
         const float value = SettingField<float>(record, key);
         const std::string text = FormatReal(value);
         return std::isfinite(value) ? text : Quoted(text);
     }
     case SettingKind::Text:
-    case SettingKind::CloudName:
-        return JsonString(&SettingField<char>(record, key));
-    case SettingKind::WeatherName:
-        return Quoted(WeatherNameOf(SettingField<WeatherIndex>(record, key)));
+    case SettingKind::CloudName: return JsonString(&SettingField<char>(record, key));
+    case SettingKind::WeatherName: return Quoted(WeatherNameOf(SettingField<WeatherIndex>(record, key)));
     }
     return "null";
 }
 
-template <typename Record>
-std::string TableValue(const Record& record, const SettingKey& key) {
+template <typename Record> std::string TableValue(const Record& record, const SettingKey& key) {
     switch (key.kind) {
     case SettingKind::KeyCode: {
         char text[32];
@@ -85,15 +78,11 @@ std::string TableValue(const Record& record, const SettingKey& key) {
         std::snprintf(text, sizeof text, "0x%02X (%d)", static_cast<unsigned>(code), code);
         return text;
     }
-    case SettingKind::Real:
-        return FormatReal(SettingField<float>(record, key));
+    case SettingKind::Real: return FormatReal(SettingField<float>(record, key));
     case SettingKind::Text:
-    case SettingKind::CloudName:
-        return JsonString(&SettingField<char>(record, key));
-    case SettingKind::WeatherName:
-        return WeatherNameOf(SettingField<WeatherIndex>(record, key));
-    default:
-        return JsonValue(record, key);
+    case SettingKind::CloudName: return JsonString(&SettingField<char>(record, key));
+    case SettingKind::WeatherName: return WeatherNameOf(SettingField<WeatherIndex>(record, key));
+    default: return JsonValue(record, key);
     }
 }
 

@@ -160,4 +160,3 @@ std::string KeyCodeText(int32_t code) {
     }
     return buffer;
 }
-

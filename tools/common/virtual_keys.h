@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-
 enum class KeyCodeUse {
     Key,          // a key sends it
     MouseButton,  // a mouse button: no keyboard message carries it
@@ -22,4 +21,3 @@ KeyCodeMeaning DescribeKeyCode(int32_t code);
 
 // "0x2E" for a code in 0..0xFE, else its decimal value.
 std::string KeyCodeText(int32_t code);
-

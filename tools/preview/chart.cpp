@@ -158,15 +158,15 @@ public:
 
     void Rect(double x, double y, double width, double height, const std::string& style) {
         if (width <= 0 || height <= 0) return;
-        body_ += "<rect x=\"" + Number(x) + "\" y=\"" + Number(y) + "\" width=\"" + Number(width) +
-                 "\" height=\"" + Number(height) + "\" " + style + "/>\n";
+        body_ += "<rect x=\"" + Number(x) + "\" y=\"" + Number(y) + "\" width=\"" + Number(width) + "\" height=\"" +
+                 Number(height) + "\" " + style + "/>\n";
     }
 
     std::string Finish() const {
         return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-               Number(width_) + "\" height=\"" + Number(height_) + "\" viewBox=\"0 0 " + Number(width_) +
-               " " + Number(height_) +
+               Number(width_) + "\" height=\"" + Number(height_) + "\" viewBox=\"0 0 " + Number(width_) + " " +
+               Number(height_) +
                "\" font-family=\"sans-serif\" font-size=\"12\">\n"
                "<rect x=\"0\" y=\"0\" width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n" +
                body_ + "</svg>\n";
@@ -182,7 +182,7 @@ private:
 struct SeriesDefinition {
     const SeriesStyle* style;
     const char* id;
-    int panel;                                 // 0 altitude, 1 blends, 2 wind
+    int panel;  // 0 altitude, 1 blends, 2 wind
     float (*value)(const FrameSample&);
     bool (*present)(const FrameSample&);
 };
@@ -443,8 +443,9 @@ std::string ChartBuilder::Render() const {
     svg.Rect(layout.plotLeft, eventsTop, layout.plotRight - layout.plotLeft, layout.laneHeight * LaneCount,
              "fill=\"none\" stroke=\"#999999\"");
     for (int lane = 0; lane < LaneCount; ++lane) {
-        svg.Text(layout.plotLeft - 6, eventsTop + layout.laneHeight * (lane + 0.5) + 4, LaneNames[lane],
-                 full ? "text-anchor=\"end\" fill=\"#444444\"" : "text-anchor=\"end\" fill=\"#444444\" font-size=\"9\"");
+        svg.Text(
+            layout.plotLeft - 6, eventsTop + layout.laneHeight * (lane + 0.5) + 4, LaneNames[lane],
+            full ? "text-anchor=\"end\" fill=\"#444444\"" : "text-anchor=\"end\" fill=\"#444444\" font-size=\"9\"");
     }
     svg.Text(layout.plotLeft, eventsTop - 6, "Arrival actions and events", "font-weight=\"bold\"");
     for (int lane = 0; lane < LaneCount; ++lane) {
@@ -460,17 +461,16 @@ std::string ChartBuilder::Render() const {
                 title += (title.empty() ? "" : ", ") + std::string(StyleOf(kind).label);
                 if (count > 1) title += " x" + std::to_string(count);
             }
-            title += cluster.firstFrame == cluster.lastFrame
-                         ? " at frame " + std::to_string(cluster.firstFrame)
-                         : " in frames " + std::to_string(cluster.firstFrame) + " to " +
-                               std::to_string(cluster.lastFrame);
+            title += cluster.firstFrame == cluster.lastFrame ? " at frame " + std::to_string(cluster.firstFrame)
+                                                             : " in frames " + std::to_string(cluster.firstFrame) +
+                                                                   " to " + std::to_string(cluster.lastFrame);
             for (const std::string& detail : cluster.details) title += "\n" + detail;
             if (cluster.details.size() == ClusterDetails) title += "\n...";
             const bool merged = cluster.count > 1;
             svg.Raw("<g class=\"event\" data-kind=\"" + std::string(EventKindName(main)) + "\" data-count=\"" +
-                    std::to_string(cluster.count) + "\"><title>" + Escape(title) + "</title><circle cx=\"" +
-                    Number(x) + "\" cy=\"" + Number(y) + "\" r=\"" + (merged ? "7" : "4") + "\" fill=\"" +
-                    StyleOf(main).color + "\" fill-opacity=\"0.85\"/>");
+                    std::to_string(cluster.count) + "\"><title>" + Escape(title) + "</title><circle cx=\"" + Number(x) +
+                    "\" cy=\"" + Number(y) + "\" r=\"" + (merged ? "7" : "4") + "\" fill=\"" + StyleOf(main).color +
+                    "\" fill-opacity=\"0.85\"/>");
             if (merged) {
                 svg.Raw("<text x=\"" + Number(x) + "\" y=\"" + Number(y + 3) +
                         "\" text-anchor=\"middle\" font-size=\"9\" fill=\"#ffffff\">" +
@@ -516,8 +516,10 @@ std::string EscapeMarkup(const std::string& text) {
         case '"': out += "&quot;"; break;
         default:
             // Control bytes are not allowed in XML 1.0 text.
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') out += '?';
-            else out += c;
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t')
+                out += '?';
+            else
+                out += c;
         }
     }
     return out;

@@ -41,7 +41,7 @@ public:
         size_t count = 0;
         int firstFrame = 0, lastFrame = 0;
         std::map<EventKind, size_t> kinds;
-        std::vector<std::string> details;   // a few, for the tooltip
+        std::vector<std::string> details;  // a few, for the tooltip
     };
     static constexpr int SeriesCount = 7;
     static constexpr int LaneCount = 5;
@@ -55,8 +55,8 @@ private:
     ChartSize size_;
     size_t bins_;
     std::vector<std::array<Envelope, SeriesCount>> columns_;
-    std::vector<bool> disabled_;                       // per column: the module was off in a frame of it
-    std::vector<std::pair<size_t, ZoneThresholds>> bands_;   // from column, the thresholds in use
+    std::vector<bool> disabled_;                            // per column: the module was off in a frame of it
+    std::vector<std::pair<size_t, ZoneThresholds>> bands_;  // from column, the thresholds in use
     std::array<std::map<long, Cluster>, LaneCount> lanes_;
     double altitudeLow_ = 0, altitudeHigh_ = 1, windHigh_ = 1;
     int lastFrame_ = 0;

@@ -136,7 +136,8 @@ std::string Display(const ProfileUnit* units, size_t count, ProfileEncoding enco
 std::string Printable(const std::string& text) {
     const std::vector<ProfileUnit> units(text.begin(), text.end());
     std::vector<ProfileUnit> bytes(units.size());
-    std::transform(units.begin(), units.end(), bytes.begin(), [](ProfileUnit u) { return static_cast<ProfileUnit>(u & 0xFF); });
+    std::transform(units.begin(), units.end(), bytes.begin(),
+                   [](ProfileUnit u) { return static_cast<ProfileUnit>(u & 0xFF); });
     return Display(bytes.data(), bytes.size(), ProfileEncoding::Ansi, bytes.size());
 }
 
@@ -193,7 +194,8 @@ std::string Closest(std::string_view text, const std::vector<std::string>& candi
     std::string best;
     size_t bestDistance = std::max<size_t>(3, text.size() / 3) + 1;
     for (const std::string& candidate : candidates) {
-        const size_t gap = text.size() > candidate.size() ? text.size() - candidate.size() : candidate.size() - text.size();
+        const size_t gap =
+            text.size() > candidate.size() ? text.size() - candidate.size() : candidate.size() - text.size();
         if (gap >= bestDistance) continue;
         const size_t distance = EditDistance(text, candidate);
         if (distance < bestDistance) {
@@ -214,8 +216,8 @@ std::string DidYouMean(const std::string& suggestion) {
 struct KnownSection {
     const char* name;
     std::vector<const SettingKey*> keys;
-    std::vector<size_t> reads;           // the read of each key in the batch
-    std::vector<std::string> keyNames;   // for suggestions
+    std::vector<size_t> reads;          // the read of each key in the batch
+    std::vector<std::string> keyNames;  // for suggestions
 };
 
 const std::vector<KnownSection>& KnownSections() {
@@ -256,8 +258,7 @@ const std::vector<std::string>& SectionNames() {
 }
 
 // The field a key fills in the record: the global record or a weather's row.
-template <typename T>
-const T& FieldOf(const AtmosphereSettings& record, size_t section, const SettingKey& key) {
+template <typename T> const T& FieldOf(const AtmosphereSettings& record, size_t section, const SettingKey& key) {
     if (section < 3) return SettingField<T>(record, key);
     return SettingField<T>(record.Weather[section - 3], key);
 }
@@ -356,16 +357,15 @@ private:
                 Quoted(Display(line.name, KeptName(line), line.encoding)) +
                     " stands before any section: the module never reads it; move it under its section");
             return;
-        case Place::Ignored:
-            return;  // the section's own finding covers its keys
-        case Place::Known:
-            KeyLine(line, used);
-            return;
+        case Place::Ignored: return;  // the section's own finding covers its keys
+        case Place::Known: KeyLine(line, used); return;
         }
     }
 
     static size_t KeptName(const ProfileLine& line) { return std::min(line.nameLength, platform::ProfileNameCapacity); }
-    static size_t KeptValue(const ProfileLine& line) { return std::min(line.valueLength, platform::ProfileValueCapacity); }
+    static size_t KeptValue(const ProfileLine& line) {
+        return std::min(line.valueLength, platform::ProfileValueCapacity);
+    }
 
     bool IsUsedLine(uint32_t number) const { return std::binary_search(usedLines_.begin(), usedLines_.end(), number); }
 
@@ -424,7 +424,8 @@ private:
         case Place::Ignored: where = "in a section the module ignores"; break;
         case Place::Known: where = std::string("in [") + KnownSections()[section_].name + "]"; break;
         }
-        std::string message = Quoted(broken_.text) + " is no section header: it lacks its \"]\", so the module reads it as a key" +
+        std::string message = Quoted(broken_.text) +
+                              " is no section header: it lacks its \"]\", so the module reads it as a key" +
                               " and the lines below it as part of the section above, " + where;
         if (!taken.empty() && place_ == Place::Known) {
             message += "; it takes";
@@ -483,7 +484,8 @@ private:
         const size_t start = line.valueQuoted ? 1 : 0;
         const size_t kept = KeptValue(line);
         for (size_t i = start; i < kept; ++i) {
-            if ((line.value[i] == ';' || line.value[i] == '#') && (i == start || platform::IsProfileSpace(line.value[i - 1]))) {
+            if ((line.value[i] == ';' || line.value[i] == '#') &&
+                (i == start || platform::IsProfileSpace(line.value[i - 1]))) {
                 return i - start;
             }
         }
@@ -494,8 +496,9 @@ private:
         const std::string name = key.key;
         if (line.valueCutAtNul) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(WrittenValue(line)) + " is followed by a NUL byte: the module reads up to it and ignores the rest "
-                "of the line; save the file as plain text");
+                name + " = " + Quoted(WrittenValue(line)) +
+                    " is followed by a NUL byte: the module reads up to it and ignores the rest "
+                    "of the line; save the file as plain text");
         }
         const size_t comment = CommentStart(line);
         if (comment != std::string::npos) {
@@ -512,8 +515,8 @@ private:
         case SettingKind::CloudName: CheckCloud(line, key, read); break;
         case SettingKind::WeatherName: CheckWeather(line, key, read); break;
         }
-        const bool textKind = key.kind == SettingKind::Text || key.kind == SettingKind::CloudName ||
-                              key.kind == SettingKind::WeatherName;
+        const bool textKind =
+            key.kind == SettingKind::Text || key.kind == SettingKind::CloudName || key.kind == SettingKind::WeatherName;
         if (line.encoding != ProfileEncoding::Ansi && textKind) CheckCodePage(line, key, read);
     }
 
@@ -537,7 +540,8 @@ private:
         case SettingKind::Integer:
         case SettingKind::SmallInteger: {
             const platform::ProfileIntegerReading reading = platform::ReadProfileLineInteger(line, key.defaultNumber);
-            readsNumber("the number, " + std::to_string(reading.number), !reading.empty && reading.used > 0 && reading.used <= comment);
+            readsNumber("the number, " + std::to_string(reading.number),
+                        !reading.empty && reading.used > 0 && reading.used <= comment);
             return;
         }
         case SettingKind::KeyCode: {
@@ -552,7 +556,8 @@ private:
         }
         case SettingKind::Text:
             Add(line.number, Severity::Warning,
-                head + "takes all of " + Quoted(Display(line.value, std::min<size_t>(KeptValue(line), TextLimit), line.encoding)) +
+                head + "takes all of " +
+                    Quoted(Display(line.value, std::min<size_t>(KeptValue(line), TextLimit), line.encoding)) +
                     " as the name" + advice);
             return;
         case SettingKind::CloudName:
@@ -569,8 +574,7 @@ private:
     }
 
     // The field a key of the section being read fills.
-    template <typename T>
-    const T& FieldOfRead(const SettingKey& key, size_t) const {
+    template <typename T> const T& FieldOfRead(const SettingKey& key, size_t) const {
         return FieldOf<T>(record_, section_, key);
     }
 
@@ -598,10 +602,13 @@ private:
             return;
         }
         if (reading.used < reading.length) {
-            std::string why = reading.used == 0 ? " is no number: it reads as 0" : " reads as " + std::to_string(number) + " and ignores " + Quoted(WrittenValue(line, reading.used));
+            std::string why = reading.used == 0 ? " is no number: it reads as 0"
+                                                : " reads as " + std::to_string(number) + " and ignores " +
+                                                      Quoted(WrittenValue(line, reading.used));
             if (reading.length > 29 && reading.used == 29) why += " (the module reads only the first 29 characters)";
             const std::string rest = WrittenValue(line, reading.used);
-            const bool capitalPrefix = value.size() > 1 && value[0] == '0' && (rest[0] == 'X' || rest[0] == 'O' || rest[0] == 'B');
+            const bool capitalPrefix =
+                value.size() > 1 && value[0] == '0' && (rest[0] == 'X' || rest[0] == 'O' || rest[0] == 'B');
             Add(line.number, Severity::Warning,
                 name + " = " + Quoted(value) + why +
                     (capitalPrefix ? "; the prefixes 0x, 0o and 0b must be lower case" : "; write a whole number"));
@@ -616,7 +623,8 @@ private:
         if (key.kind == SettingKind::Integer) {
             if (number < 0 || number > 255) {
                 Add(line.number, Severity::Warning,
-                    name + " = " + std::to_string(number) + " is outside 0..255: the game gets it unchanged; use 0..255");
+                    name + " = " + std::to_string(number) +
+                        " is outside 0..255: the game gets it unchanged; use 0..255");
             }
             return;
         }
@@ -636,14 +644,16 @@ private:
             // Without lightning in this weather no frequency matters.
             if (flashes) {
                 Add(line.number, Severity::Warning,
-                    name + " = " + std::to_string(number) + " is stored as 0: no lightning flash is ever asked for; "
-                    "use 1 (rare) to 127 (often), or switch the lightning flags off");
+                    name + " = " + std::to_string(number) +
+                        " is stored as 0: no lightning flash is ever asked for; "
+                        "use 1 (rare) to 127 (often), or switch the lightning flags off");
             }
             return;
         }
         const int magnitude = std::abs(stored);
-        std::string message = name + " = " + std::to_string(number) + " is outside 1..127: only its low 8 bits are kept, " +
-                              std::to_string(stored) + (stored < 0 ? " (as a signed number)" : "") + ", which flashes as often as ";
+        std::string message = name + " = " + std::to_string(number) +
+                              " is outside 1..127: only its low 8 bits are kept, " + std::to_string(stored) +
+                              (stored < 0 ? " (as a signed number)" : "") + ", which flashes as often as ";
         if (magnitude <= 127) {
             message += std::to_string(magnitude) + "; write " + std::to_string(magnitude) + " for that" +
                        (magnitude < 127 ? ", or up to 127 for more often" : "");
@@ -662,8 +672,9 @@ private:
         const int32_t code = FieldOfRead<int32_t>(key, read);
         if (used == 0) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " is no hexadecimal number: it reads as 0 and the hotkey never fires; "
-                "write a virtual-key code such as 0x2E (the Delete key)");
+                name + " = " + Quoted(value) +
+                    " is no hexadecimal number: it reads as 0 and the hotkey never fires; "
+                    "write a virtual-key code such as 0x2E (the Delete key)");
             return;
         }
         if (used < text.size()) {
@@ -680,8 +691,9 @@ private:
         }
         if (meaning.use == KeyCodeUse::MouseButton || meaning.use == KeyCodeUse::Unassigned) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + KeyPhrase(code) + (meaning.use == KeyCodeUse::MouseButton
-                    ? ", which reaches the module as no keyboard message" : "") +
+                name + " = " + Quoted(value) + " reads as " + KeyPhrase(code) +
+                    (meaning.use == KeyCodeUse::MouseButton ? ", which reaches the module as no keyboard message"
+                                                            : "") +
                     ": this hotkey never fires; write the code of a key, such as 0x2E (the Delete key)");
             return;
         }
@@ -696,7 +708,8 @@ private:
             Add(line.number, Severity::Note,
                 name + " = " + value + " is read as hexadecimal, " + KeyPhrase(code) + ", not as the decimal " + value +
                     " (" + decimalMeaning + "); write " + KeyCodeText(code) + " to make that plain" +
-                    (decimal <= 0xFE ? ", or " + KeyCodeText(static_cast<int32_t>(decimal)) + " for the decimal's key" : ""));
+                    (decimal <= 0xFE ? ", or " + KeyCodeText(static_cast<int32_t>(decimal)) + " for the decimal's key"
+                                     : ""));
         }
     }
 
@@ -705,7 +718,8 @@ private:
         const std::string value = WrittenValue(line);
         const std::string_view text = batch_.texts[read];
         if (text.empty()) {
-            Add(line.number, Severity::Error, name + " is empty: it reads as 0; write a number or delete the line for the default");
+            Add(line.number, Severity::Error,
+                name + " is empty: it reads as 0; write a number or delete the line for the default");
             return;
         }
         size_t used = 0;
@@ -713,7 +727,8 @@ private:
         const float number = FieldOfRead<float>(key, read);
         if (used == 0) {
             Add(line.number, Severity::Error,
-                name + " = " + Quoted(value) + " is no number: it reads as 0; write a number with \".\" as the decimal point");
+                name + " = " + Quoted(value) +
+                    " is no number: it reads as 0; write a number with \".\" as the decimal point");
             return;
         }
         if (used < text.size()) {
@@ -733,10 +748,10 @@ private:
         const std::string stored = batch_.texts[read];  // also for the alternate name, which fills no field
         if (stored.size() < written) {
             Add(line.number, Severity::Warning,
-                std::string(key.key) + " is " + std::to_string(written) + " characters long: the module keeps the first " +
-                    std::to_string(stored.size()) + ", " +
-                    Quoted(Display(line.value + (line.valueQuoted ? 1 : 0), stored.size(), line.encoding)) + "; shorten it to " +
-                    std::to_string(TextLimit) + (line.valueQuoted ? " (62 in quotes)" : ""));
+                std::string(key.key) + " is " + std::to_string(written) +
+                    " characters long: the module keeps the first " + std::to_string(stored.size()) + ", " +
+                    Quoted(Display(line.value + (line.valueQuoted ? 1 : 0), stored.size(), line.encoding)) +
+                    "; shorten it to " + std::to_string(TextLimit) + (line.valueQuoted ? " (62 in quotes)" : ""));
         }
     }
 
@@ -804,8 +819,10 @@ private:
             if (top) reachable = lowerPossible && lower < INFINITY;
             if (!reachable) unreachable.emplace_back(Zones[zone].name);
             if (!top) {
-                if (std::isnan(upper) || upper == INFINITY) lowerPossible = false;
-                else lower = std::max<double>(lower, upper);
+                if (std::isnan(upper) || upper == INFINITY)
+                    lowerPossible = false;
+                else
+                    lower = std::max<double>(lower, upper);
             }
         }
         if (unreachable.empty()) return;
@@ -821,8 +838,9 @@ private:
         }
         if (line == 0) line = firstSectionLine_[3 + static_cast<size_t>(weather)];
         Add(line, Severity::Error,
-            std::string("[") + WeatherNames[weather] + "] zone thresholds out of order (" + values +
-                "): the " + list + " can no longer be reached; keep them ascending, NormalZoneEnd <= CloudZoneStart <= ... <= SpaceZoneStart");
+            std::string("[") + WeatherNames[weather] + "] zone thresholds out of order (" + values + "): the " + list +
+                " can no longer be reached; keep them ascending, NormalZoneEnd <= CloudZoneStart <= ... <= "
+                "SpaceZoneStart");
     }
 
     void CheckHotkeys() {
@@ -836,11 +854,12 @@ private:
                                 {"DebugKey", record_.DebugKey, GlobalReadIndex(5)}};
         for (int later = 1; later < 3; ++later) {
             for (int earlier = 0; earlier < later; ++earlier) {
-                if (keys[earlier].code != keys[later].code || DescribeKeyCode(keys[later].code).use != KeyCodeUse::Key) continue;
+                if (keys[earlier].code != keys[later].code || DescribeKeyCode(keys[later].code).use != KeyCodeUse::Key)
+                    continue;
                 Add(LineOfRead(keys[later].read), Severity::Warning,
-                    std::string(keys[later].name) + " and " + keys[earlier].name + " are both " + KeyPhrase(keys[later].code) +
-                        ": " + keys[earlier].name + " takes every release first, so " + keys[later].name +
-                        " never fires; give each action its own key");
+                    std::string(keys[later].name) + " and " + keys[earlier].name + " are both " +
+                        KeyPhrase(keys[later].code) + ": " + keys[earlier].name + " takes every release first, so " +
+                        keys[later].name + " never fires; give each action its own key");
                 break;
             }
         }
@@ -861,7 +880,7 @@ private:
     bool droppedErrors_ = false;
 
     Place place_ = Place::BeforeAny;
-    size_t section_ = SectionCount;                  // the known section being read, when place_ is Known
+    size_t section_ = SectionCount;                     // the known section being read, when place_ is Known
     std::array<int, SectionCount> firstSectionLine_{};  // first header line of each known section
     BrokenHeader broken_;
     uint32_t lastLine_ = 0;
@@ -904,9 +923,10 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
     const int switchLine = checker.LineOfRead(GlobalReadIndex(AlternateSwitchRow));
     if (redirect == nullptr) {
         if (batch.reads[AlternateSwitchRow].number == 1) {
-            checker.Add(switchLine, Severity::Note,
-                        "EnableAlternateConfigFile is 1 but the alternate file is atmosphere.ini, which the module never "
-                        "switches to: the rest of this file is read");
+            checker.Add(
+                switchLine, Severity::Note,
+                "EnableAlternateConfigFile is 1 but the alternate file is atmosphere.ini, which the module never "
+                "switches to: the rest of this file is read");
         }
         StoreConfigurationReads(batch, result.settings);
         checker.CheckLines(bytes);

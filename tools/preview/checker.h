@@ -22,7 +22,7 @@ enum class Severity { Note, Warning, Error };
 
 struct Finding {
     std::string file;
-    int line = 0;          // 0 when the finding is about the whole file
+    int line = 0;  // 0 when the finding is about the whole file
     Severity severity = Severity::Note;
     std::string message;
 };

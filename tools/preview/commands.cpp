@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <sstream>
-#include <memory>
 #include <system_error>
 
 #ifdef _WIN32
@@ -178,7 +178,8 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     std::unique_ptr<Flight> flight;
     try {
         if (!request.flightFile.empty()) {
-            if (fs::is_directory(request.flightFile)) throw FlightError(request.flightFile + ": is a folder, not a flight file");
+            if (fs::is_directory(request.flightFile))
+                throw FlightError(request.flightFile + ": is a folder, not a flight file");
             flight = ReadFlightFile(request.flightFile, weather, request.inVehicle, request.gameWind);
         } else {
             PreloadConfiguration(request.configPath);
@@ -220,7 +221,8 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     page.findings = CheckConfiguration(request.configPath);
     page.weatherCharts = ClimbEveryWeather(request);
     PreloadConfiguration(request.configPath);  // the page shows the file's settings
-    const bool written = outputs.Write("chart.svg", page.chartSvg) && outputs.Write("report.html", RenderReportPage(page));
+    const bool written =
+        outputs.Write("chart.svg", page.chartSvg) && outputs.Write("report.html", RenderReportPage(page));
     if (!written || !outputs.Commit()) {
         err << "atmosphere-sim: cannot write the outputs into " << request.outputDirectory << '\n';
         return 2;

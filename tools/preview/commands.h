@@ -13,13 +13,13 @@ namespace preview {
 struct RunRequest {
     std::string configPath = DefaultConfigFileName;
     std::string outputDirectory = "preview";
-    std::string weather = "CLOUDS";     // upper-case weather name of the built-in climb
-    float speed = 2.0f;                 // units per frame, built-in climb
+    std::string weather = "CLOUDS";  // upper-case weather name of the built-in climb
+    float speed = 2.0f;              // units per frame, built-in climb
     bool inVehicle = false;
-    float gameWind = 3.0f;              // the game's own wind speed
-    std::string flightFile;             // a flight file instead of the built-in climb
-    bool trace = false;                 // also write trace.jsonl
-    bool progress = false;              // show progress on `err` (a terminal) during a long run
+    float gameWind = 3.0f;   // the game's own wind speed
+    std::string flightFile;  // a flight file instead of the built-in climb
+    bool trace = false;      // also write trace.jsonl
+    bool progress = false;   // show progress on `err` (a terminal) during a long run
 };
 
 // Runs the flight and writes chart.svg, timeline.csv, report.html (and

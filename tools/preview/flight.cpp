@@ -16,8 +16,8 @@ namespace {
 enum class Column { Frame, Altitude, Weather, Vehicle, Keys, Tags };
 
 constexpr std::pair<const char*, Column> ColumnNames[] = {
-    {"frame", Column::Frame}, {"altitude", Column::Altitude}, {"weather", Column::Weather},
-    {"vehicle", Column::Vehicle}, {"keys", Column::Keys},     {"tags", Column::Tags},
+    {"frame", Column::Frame},     {"altitude", Column::Altitude}, {"weather", Column::Weather},
+    {"vehicle", Column::Vehicle}, {"keys", Column::Keys},         {"tags", Column::Tags},
 };
 
 std::string Trim(const std::string& text) {
@@ -255,8 +255,7 @@ private:
     bool first_ = true;
     long previous_ = -1;
     // Without a header, the columns come in this order.
-    Columns columns_ = {Column::Frame, Column::Altitude, Column::Weather,
-                        Column::Vehicle, Column::Keys,   Column::Tags};
+    Columns columns_ = {Column::Frame, Column::Altitude, Column::Weather, Column::Vehicle, Column::Keys, Column::Tags};
 };
 
 // --- Between the key frames -------------------------------------------------------
@@ -279,7 +278,8 @@ void ClearEvents(FlightFrame& frame) {
 // so only those two are held.
 class FileFlight final : public Flight {
 public:
-    FileFlight(std::unique_ptr<std::istream> in, std::string textName) : in_(std::move(in)), textName_(std::move(textName)) {
+    FileFlight(std::unique_ptr<std::istream> in, std::string textName)
+        : in_(std::move(in)), textName_(std::move(textName)) {
         KeyFrameReader reader(*in_, textName_);
         KeyFrame keyFrame;
         long last = -1;

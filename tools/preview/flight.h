@@ -30,10 +30,10 @@ namespace preview {
 
 struct FlightFrame {
     float altitude = 0;
-    int weather = -1;                                // weather index set in this frame; -1: unchanged
-    int vehicle = -1;                                // 1: enters a vehicle, 0: leaves it, -1: unchanged
-    std::vector<std::string> keys;                   // "reload", "onoff", "debug" or a code "0x2E"
-    std::vector<std::pair<std::string, int>> tags;   // entity tag name as the module reads it, value
+    int weather = -1;                               // weather index set in this frame; -1: unchanged
+    int vehicle = -1;                               // 1: enters a vehicle, 0: leaves it, -1: unchanged
+    std::vector<std::string> keys;                  // "reload", "onoff", "debug" or a code "0x2E"
+    std::vector<std::pair<std::string, int>> tags;  // entity tag name as the module reads it, value
 };
 
 // A flight file that cannot be read; the message starts with FILE:LINE.
@@ -46,10 +46,10 @@ public:
 class Flight {
 public:
     virtual ~Flight() = default;
-    std::string name;                 // for the chart's title and the summary
-    int startWeather = 2;             // the game's weather before the first frame
+    std::string name;      // for the chart's title and the summary
+    int startWeather = 2;  // the game's weather before the first frame
     bool startInVehicle = false;
-    float gameWind = 1.0f;            // the game's own wind speed
+    float gameWind = 1.0f;  // the game's own wind speed
     size_t frameCount = 0;
 
     // Goes back to frame 0.

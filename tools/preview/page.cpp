@@ -37,7 +37,6 @@ std::string Inline(const std::string& svg) {
     return inner;
 }
 
-
 const char* const Style = R"(
 body { font-family: sans-serif; margin: 24px; color: #222; max-width: 1500px; }
 h1 { font-size: 22px; } h2 { font-size: 18px; margin-top: 32px; border-bottom: 1px solid #ccc; }
@@ -82,8 +81,8 @@ std::string SummaryTable(const ZoneSummary& summary) {
                 Cell((z.clouds.empty() ? std::string("none") : join(z.clouds, CloudSetWithName)) + ", " +
                      FormatRange(z.opacityLow, z.opacityHigh)) +
                 Cell(FormatRange(z.windLow, z.windHigh) + (z.windHeld ? " (set by the module)" : " (the game's own)")) +
-                Cell(z.effectOff ? "0 (switched off)" : "the game's own") + Cell(std::to_string(z.flashes) + " flashes") +
-                Cell(join(z.actions, same)) + "</tr>\n";
+                Cell(z.effectOff ? "0 (switched off)" : "the game's own") +
+                Cell(std::to_string(z.flashes) + " flashes") + Cell(join(z.actions, same)) + "</tr>\n";
     }
     return html + "</table>\n";
 }
@@ -110,8 +109,8 @@ std::string WeatherSettingsTable(int weather) {
         {"modifier, cloud bands and zone", text(row.CloudZoneTimecycleModifier)},
         {"modifier, above the clouds", text(row.AboveCloudsZoneTimecycleModifier) + ", after " +
                                            Number(row.AboveCloudsZoneTimecycleTransitionTime) + " s"},
-        {"modifier, space", text(row.SpaceZoneTimecycleModifier) + ", after " +
-                                Number(row.SpaceZoneTimecycleTransitionTime) + " s"},
+        {"modifier, space",
+         text(row.SpaceZoneTimecycleModifier) + ", after " + Number(row.SpaceZoneTimecycleTransitionTime) + " s"},
         {"cloud set when coming down", CloudSetWithName(row.NormalZoneClouds)},
         {"cloud set higher up", weather < 6 ? "NO_CLOUDS (Snowy 01) from the above-clouds-start band"
                                             : "horsey (no name in the file) from the cloud zone"},
@@ -170,14 +169,16 @@ std::string RenderLadder(int weather) {
 std::string RenderReportPage(const ReportPage& page) {
     const ZoneSummary& summary = *page.summary;
     const RunInfo& info = summary.Info();
-    std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Atmosphere preview: " +
-                       Html(info.configPath) + "</title>\n<style>" + Style + "</style></head><body>\n";
+    std::string html =
+        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Atmosphere preview: " +
+        Html(info.configPath) + "</title>\n<style>" + Style + "</style></head><body>\n";
     html += "<h1>Atmosphere preview of " + Html(info.configPath) + "</h1>\n";
     html += "<p>" + Html(info.flightName) + ", " + std::to_string(info.frameCount) + " frames. The module was " +
             (summary.DisabledFrames() == 0 ? std::string("on throughout")
                                            : "off for " + std::to_string(summary.DisabledFrames()) + " frames") +
             "; its debug overlay was " +
-            (summary.DebugFrames() == 0 ? std::string("off") : "on for " + std::to_string(summary.DebugFrames()) + " frames") +
+            (summary.DebugFrames() == 0 ? std::string("off")
+                                        : "on for " + std::to_string(summary.DebugFrames()) + " frames") +
             ". File in use: ";
     std::string files;
     for (const std::string& file : summary.ConfigFiles()) files += (files.empty() ? "" : ", ") + file;
@@ -195,9 +196,10 @@ std::string RenderReportPage(const ReportPage& page) {
 
     html += "<h2>What the checker says about the file</h2>\n" + Findings(page.findings);
 
-    html += "<h2>Every weather</h2>\n<p class=\"note\">Each weather's ladder of zones drawn to scale from its "
-            "thresholds, its settings, and a climb through its zones to a tenth above SpaceZoneStart and back, "
-            "with the game's weather set to it at the start.</p>\n<div class=\"weathers\">\n";
+    html +=
+        "<h2>Every weather</h2>\n<p class=\"note\">Each weather's ladder of zones drawn to scale from its "
+        "thresholds, its settings, and a climb through its zones to a tenth above SpaceZoneStart and back, "
+        "with the game's weather set to it at the start.</p>\n<div class=\"weathers\">\n";
     for (int weather = 0; weather < WeatherCount; ++weather) {
         const std::string& chart = page.weatherCharts[static_cast<size_t>(weather)];
         html += std::string("<section class=\"weather\" data-weather=\"") + WeatherNames[weather] + "\"><h3>" +

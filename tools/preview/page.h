@@ -13,9 +13,9 @@
 namespace preview {
 
 struct ReportPage {
-    const ZoneSummary* summary = nullptr;       // the flight's
-    std::string chartSvg;                       // the flight's chart
-    std::vector<Finding> findings;              // about the configuration file
+    const ZoneSummary* summary = nullptr;  // the flight's
+    std::string chartSvg;                  // the flight's chart
+    std::vector<Finding> findings;         // about the configuration file
     // Per weather, a small chart of the climb through its zones, or an
     // explanation of why there is none.
     std::array<std::string, 15> weatherCharts;

@@ -29,8 +29,8 @@ void AppendReal(std::string& out, float value) {
         return;
     }
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                      std::chars_format::general, 6);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::general, 6);
     out.append(buffer, result.ptr);
 }
 
@@ -40,8 +40,7 @@ std::string Real(float value) {
     return text;
 }
 
-template <typename Integer>
-void AppendInteger(std::string& out, Integer value) {
+template <typename Integer> void AppendInteger(std::string& out, Integer value) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
@@ -259,8 +258,16 @@ void WriteTraceJsonLines(const std::vector<sim::TraceEvent>& trace, std::ostream
 // --- Summary ----------------------------------------------------------------------------
 
 ZoneSummary::Zone::Zone()
-    : lowest(INFINITY), highest(-INFINITY), strengthLow(INFINITY), strengthHigh(-INFINITY), opacityLow(INFINITY),
-      opacityHigh(-INFINITY), windLow(INFINITY), windHigh(-INFINITY), fractionLow(INFINITY), fractionHigh(-INFINITY) {}
+    : lowest(INFINITY),
+      highest(-INFINITY),
+      strengthLow(INFINITY),
+      strengthHigh(-INFINITY),
+      opacityLow(INFINITY),
+      opacityHigh(-INFINITY),
+      windLow(INFINITY),
+      windHigh(-INFINITY),
+      fractionLow(INFINITY),
+      fractionHigh(-INFINITY) {}
 
 void ZoneSummary::Frame(const FrameSample& s) {
     if (s.debug) ++debugFrames_;
@@ -269,7 +276,8 @@ void ZoneSummary::Frame(const FrameSample& s) {
         Note(configFiles_, s.configFile);
     }
     for (const FlightEvent& event : s.events) {
-        if (event.kind == EventKind::WeatherChanged && previousZone_ > 0 && lateWeathers_.size() < MaximumLateWeathers) {
+        if (event.kind == EventKind::WeatherChanged && previousZone_ > 0 &&
+            lateWeathers_.size() < MaximumLateWeathers) {
             lateWeathers_.push_back({s.frame, s.altitude, event.detail, s.rowWeather});
         }
     }
@@ -314,8 +322,8 @@ void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
     const RunInfo& info = summary.Info();
     out << "Flight: " << info.flightName << " (" << info.frameCount << " frames)\n";
     out << "Configuration: " << info.configPath << "\n";
-    if (summary.ConfigFiles().size() > 1 || (summary.ConfigFiles().size() == 1 && *summary.ConfigFiles().begin() !=
-                                                                                      info.configPath)) {
+    if (summary.ConfigFiles().size() > 1 ||
+        (summary.ConfigFiles().size() == 1 && *summary.ConfigFiles().begin() != info.configPath)) {
         out << "Files the module read: " << Join(summary.ConfigFiles()) << "\n";
     }
     out << WeatherFractionNote << "\n\n";
@@ -333,7 +341,8 @@ void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
         out << "  modifier     " << (z.modifiers.empty() ? "none" : Join(z.modifiers, "\"")) << ", strength "
             << FormatRange(z.strengthLow, z.strengthHigh) << "\n";
         std::string clouds;
-        for (const std::string& set : z.clouds) clouds += (clouds.empty() ? "\"" : ", \"") + CloudSetWithName(set) + "\"";
+        for (const std::string& set : z.clouds)
+            clouds += (clouds.empty() ? "\"" : ", \"") + CloudSetWithName(set) + "\"";
         out << "  clouds       " << (z.clouds.empty() ? "none" : clouds) << ", opacity "
             << FormatRange(z.opacityLow, z.opacityHigh) << "\n";
         out << "  wind         " << FormatRange(z.windLow, z.windHigh)

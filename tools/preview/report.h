@@ -4,8 +4,8 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <set>
 #include <string>
@@ -75,8 +75,8 @@ public:
     struct LateWeather {
         int frame = 0;
         float altitude = 0;
-        std::string weather;       // what the game's weather became
-        std::string row;           // the row the module kept using
+        std::string weather;  // what the game's weather became
+        std::string row;      // the row the module kept using
     };
 
     explicit ZoneSummary(RunInfo info) : info_(std::move(info)) {}

@@ -11,7 +11,6 @@
 #include "atmosphere/lightning.h"
 #include "atmosphere/script.h"
 #include "atmosphere/zone.h"
-#include "atmosphere/zone.h"
 #include "config/configuration.h"
 #include "config/configuration_reads.h"
 #include "config/settings.h"
@@ -75,23 +74,16 @@ void CollectEvents(const sim::TraceRecord& call, FrameSample& sample) {
     case natives::hash::SetOverrideWeatherByName:
         sample.events.push_back({EventKind::WeatherForced, TextArgument(call)});
         break;
-    case natives::hash::ClearOverrideWeather:
-        sample.events.push_back({EventKind::WeatherReleased, ""});
-        break;
-    case natives::hash::UnloadCloudSets:
-        sample.events.push_back({EventKind::CloudsReloaded, ""});
-        break;
+    case natives::hash::ClearOverrideWeather: sample.events.push_back({EventKind::WeatherReleased, ""}); break;
+    case natives::hash::UnloadCloudSets: sample.events.push_back({EventKind::CloudsReloaded, ""}); break;
     case natives::hash::SetWindSpeed:
         if (FloatArgument(call) == -1.0f) sample.events.push_back({EventKind::WindHandBack, ""});
         break;
     case natives::hash::SetWeatherEffectLevel:
         if (FloatArgument(call) == -1.0f) sample.events.push_back({EventKind::EffectHandBack, ""});
         break;
-    case natives::hash::FlashLightning:
-        sample.events.push_back({EventKind::Lightning, ""});
-        break;
-    default:
-        break;
+    case natives::hash::FlashLightning: sample.events.push_back({EventKind::Lightning, ""}); break;
+    default: break;
     }
 }
 
@@ -212,9 +204,8 @@ void SampleModule(FrameSample& sample, ConfigFileInUse& configFile) {
         const char* label = Zones[sample.zoneIndex].label;
         sample.zone.assign(label, std::strlen(label) - 1);  // without the line break
     }
-    const WeatherIndex row = Zone.currentWeatherIndex >= 0 && Zone.currentWeatherIndex < WeatherCount
-                                 ? Zone.currentWeatherIndex
-                                 : 0;
+    const WeatherIndex row =
+        Zone.currentWeatherIndex >= 0 && Zone.currentWeatherIndex < WeatherCount ? Zone.currentWeatherIndex : 0;
     const WeatherSettings& settings = Settings.Weather[row];
     sample.rowWeather.assign(WeatherNames[row]);
     for (int zone = 0; zone < ZoneCount - 1; ++zone) sample.thresholds[zone] = settings.*Zones[zone].upper;

@@ -21,8 +21,8 @@ namespace preview {
 void PreloadConfiguration(const std::string& configPath);
 
 struct RunOptions {
-    std::vector<FrameObserver*> observers;   // each sample, as its frame ends
-    sim::TraceSink* trace = nullptr;         // every event of the run, load and unload included
+    std::vector<FrameObserver*> observers;  // each sample, as its frame ends
+    sim::TraceSink* trace = nullptr;        // every event of the run, load and unload included
     // Called now and then with the frames done so far (for a progress line).
     std::function<void(size_t done)> progress;
 };

@@ -16,18 +16,18 @@ using ZoneThresholds = std::array<float, 6>;
 
 // Kinds of event drawn as markers on the chart.
 enum class EventKind {
-    ModifierSet,        // a timecycle modifier set by name
-    TimedTransition,    // a timed change to a timecycle modifier started
-    WeatherForced,      // a weather forced by name
-    WeatherReleased,    // the forced weather cleared
-    WindHandBack,       // the wind handed back to the game (-1)
-    EffectHandBack,     // the effect level handed back to the game (-1)
-    CloudsReloaded,     // cloud sets unloaded and the weather's own set loaded
-    Lightning,          // a lightning flash
-    Hotkey,             // a hotkey released
-    EntityTag,          // an entity tag command left by another script
-    WeatherChanged,     // the flight changed the game's weather
-    RowChanged,         // the module took up another weather's settings row
+    ModifierSet,      // a timecycle modifier set by name
+    TimedTransition,  // a timed change to a timecycle modifier started
+    WeatherForced,    // a weather forced by name
+    WeatherReleased,  // the forced weather cleared
+    WindHandBack,     // the wind handed back to the game (-1)
+    EffectHandBack,   // the effect level handed back to the game (-1)
+    CloudsReloaded,   // cloud sets unloaded and the weather's own set loaded
+    Lightning,        // a lightning flash
+    Hotkey,           // a hotkey released
+    EntityTag,        // an entity tag command left by another script
+    WeatherChanged,   // the flight changed the game's weather
+    RowChanged,       // the module took up another weather's settings row
 };
 
 struct FlightEvent {
@@ -37,27 +37,27 @@ struct FlightEvent {
 
 struct FrameSample {
     int frame = 0;
-    float altitude = 0;              // of the player, or of the vehicle the player is in
-    std::string zone;                // zone label without its line break; empty while disabled
-    int zoneIndex = -1;              // zone 0..6 of Zones (a ZoneId); -1 while disabled
-    ZoneThresholds thresholds{};     // of the row in use after the pass
-    std::string rowWeather;          // upper-case name of the row in use
-    std::string weatherFrom;         // the game's weather transition, as names
+    float altitude = 0;           // of the player, or of the vehicle the player is in
+    std::string zone;             // zone label without its line break; empty while disabled
+    int zoneIndex = -1;           // zone 0..6 of Zones (a ZoneId); -1 while disabled
+    ZoneThresholds thresholds{};  // of the row in use after the pass
+    std::string rowWeather;       // upper-case name of the row in use
+    std::string weatherFrom;      // the game's weather transition, as names
     std::string weatherTo;
     float weatherFraction = 0;
-    std::string forcedWeather;       // empty when none is forced
-    std::string cloudSet;            // empty when none is loaded
+    std::string forcedWeather;  // empty when none is forced
+    std::string cloudSet;       // empty when none is loaded
     float cloudOpacity = 0;
-    std::string modifier;            // empty when none is set
-    float strength = 0;              // timecycle modifier strength
-    float wind = 0;                  // the wind the game blows with
-    float gameWind = 0;              // the game's own wind, for reference
-    bool windOverridden = false;     // the module holds the wind
-    float effectLevel = -1;          // -1: the game's own
-    int flashes = 0;                 // lightning flashes in this frame
-    bool enabled = true;             // the module acted in this frame
-    bool debug = false;              // the module draws its debug overlay
-    std::string configFile;          // the file the module reads, with the file it redirects to
+    std::string modifier;         // empty when none is set
+    float strength = 0;           // timecycle modifier strength
+    float wind = 0;               // the wind the game blows with
+    float gameWind = 0;           // the game's own wind, for reference
+    bool windOverridden = false;  // the module holds the wind
+    float effectLevel = -1;       // -1: the game's own
+    int flashes = 0;              // lightning flashes in this frame
+    bool enabled = true;          // the module acted in this frame
+    bool debug = false;           // the module draws its debug overlay
+    std::string configFile;       // the file the module reads, with the file it redirects to
     std::vector<FlightEvent> events;
 };
 
@@ -70,8 +70,8 @@ public:
 
 // What every observer of a run is told before the first frame.
 struct RunInfo {
-    std::string configPath;          // the file the module read
-    std::string flightName;          // e.g. "climb in CLOUDS at 2 units per frame"
+    std::string configPath;  // the file the module read
+    std::string flightName;  // e.g. "climb in CLOUDS at 2 units per frame"
     size_t frameCount = 0;
 };
 

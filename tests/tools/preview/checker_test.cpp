@@ -96,7 +96,8 @@ TEST(CheckerInput, LineEndsAndEncodingsDoNotChangeTheAnswer) {
         }
         EXPECT_EQ(Join(Lines(Check("\xEF\xBB\xBF" + file).findings)), Join(expected)) << "UTF-8 with its mark";
         EXPECT_EQ(Join(Lines(Check(Utf16(file, true)).findings)), Join(expected)) << "UTF-16 little endian";
-        EXPECT_EQ(Join(Lines(Check(Utf16(WithLineEnds(file, "\n"), false)).findings)), Join(expected)) << "UTF-16 big endian";
+        EXPECT_EQ(Join(Lines(Check(Utf16(WithLineEnds(file, "\n"), false)).findings)), Join(expected))
+            << "UTF-16 big endian";
     }
     EXPECT_TRUE(Check(ReadAll(ShippedIni)).findings.empty()) << Join(Lines(Check(ReadAll(ShippedIni)).findings));
     EXPECT_EQ(Lines(Check(Troubled).findings).size(), 11u) << Join(Lines(Check(Troubled).findings));
@@ -106,15 +107,24 @@ TEST(CheckerInput, EveryInputGetsABoundedAnswer) {
     std::mt19937 random(7);
     std::string noise(1 << 20, '\0');
     for (char& c : noise) c = static_cast<char>(random());
-    const std::string longLine = "[CLOUDS]\nNormalZoneClouds=" + std::string(2 << 20, 'x') + "\n" + std::string(1 << 20, 'y');
+    const std::string longLine =
+        "[CLOUDS]\nNormalZoneClouds=" + std::string(2 << 20, 'x') + "\n" + std::string(1 << 20, 'y');
     std::string manyKeys;
     for (int i = 0; i < 200000; ++i) manyKeys += "NormalZoneEndd=" + std::to_string(i) + "\n";
-    const std::string inputs[] = {"", "\0\0\0"s, noise, longLine, "[CLOUDS]\n" + manyKeys, manyKeys, std::string(1 << 20, '\r'),
-                                  "\xFF\xFE" + noise.substr(0, 1 << 20), std::string(100000, '[')};
+    const std::string inputs[] = {"",
+                                  "\0\0\0"s,
+                                  noise,
+                                  longLine,
+                                  "[CLOUDS]\n" + manyKeys,
+                                  manyKeys,
+                                  std::string(1 << 20, '\r'),
+                                  "\xFF\xFE" + noise.substr(0, 1 << 20),
+                                  std::string(100000, '[')};
     for (const std::string& input : inputs) {
         const preview::CheckedText checked = Check(input);
         // Findings beyond a thousand lines' per file are only counted.
-        EXPECT_LE(std::count_if(checked.findings.begin(), checked.findings.end(), [](const Finding& f) { return f.line > 0; }),
+        EXPECT_LE(std::count_if(checked.findings.begin(), checked.findings.end(),
+                                [](const Finding& f) { return f.line > 0; }),
                   1000);
         EXPECT_TRUE(std::is_sorted(checked.findings.begin(), checked.findings.end(),
                                    [](const Finding& a, const Finding& b) { return a.line < b.line; }));
@@ -127,8 +137,13 @@ TEST(CheckerInput, EveryInputGetsABoundedAnswer) {
 bool IsPrintable(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x20 || lead == 0x7F ? 0 : lead < 0x80 ? 1 : lead >= 0xF5 ? 0 : lead >= 0xF0 ? 4
-                              : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        const size_t length = lead < 0x20 || lead == 0x7F ? 0
+                              : lead < 0x80               ? 1
+                              : lead >= 0xF5              ? 0
+                              : lead >= 0xF0              ? 4
+                              : lead >= 0xE0              ? 3
+                              : lead >= 0xC2              ? 2
+                                                          : 0;
         if (length == 0 || i + length > text.size()) return false;
         for (size_t k = 1; k < length; ++k) {
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -141,7 +156,8 @@ bool IsPrintable(const std::string& text) {
 // Inputs the checker fuzzer once failed on, and files of every encoding
 // with text to quote: every finding prints as it is.
 TEST(CheckerInput, FindingsAreSafeToPrint) {
-    std::vector<std::string> inputs = {"[CLOUDS]\nNormalZoneClouds=\x1B[31mred\x07\n"s, "[CLOUDS]\nNormalZoneClouds=\xC3\xA9\xE9\xFF\n"s,
+    std::vector<std::string> inputs = {"[CLOUDS]\nNormalZoneClouds=\x1B[31mred\x07\n"s,
+                                       "[CLOUDS]\nNormalZoneClouds=\xC3\xA9\xE9\xFF\n"s,
                                        Utf16("[CLOUDS]\nNormalZoneClouds=\x01\n", true)};
     for (const auto& entry : fs::directory_iterator(ATMOSPHERE_SOURCE_DIR "/tests/tools/preview/checker_regressions")) {
         inputs.push_back(ReadAll(entry.path().string()));
@@ -149,7 +165,8 @@ TEST(CheckerInput, FindingsAreSafeToPrint) {
     for (const std::string& input : inputs) {
         const std::vector<Finding> findings = Check(input).findings;
         EXPECT_FALSE(findings.empty());
-        for (const Finding& finding : findings) EXPECT_TRUE(IsPrintable(preview::FormatFinding(finding))) << finding.message;
+        for (const Finding& finding : findings)
+            EXPECT_TRUE(IsPrintable(preview::FormatFinding(finding))) << finding.message;
     }
 }
 
@@ -188,23 +205,28 @@ std::string FindingAt(const std::string& file, int line) {
 
 TEST(CheckerAdvice, SaysWhatTheModuleDoesAndWhatToWrite) {
     struct Case {
-        const char* line;        // in [CLOUDS], or a [KEYS] line when it starts with a hotkey
-        const char* expected;    // part of the finding on it; "" for none
+        const char* line;      // in [CLOUDS], or a [KEYS] line when it starts with a hotkey
+        const char* expected;  // part of the finding on it; "" for none
     };
     const Case cases[] = {
         {"LightningFrequency=0x40", ""},
         {"LightningFrequency=0o17", ""},
         {"LightningFrequency=0X40", "reads as 0 and ignores \"X40\"; the prefixes 0x, 0o and 0b must be lower case"},
-        {"LightningFrequency=128", "-128 (as a signed number), which flashes as often as 127 does, the most often; write 127"},
+        {"LightningFrequency=128",
+         "-128 (as a signed number), which flashes as often as 127 does, the most often; write 127"},
         {"LightningFrequency=4294967297", "does not fit 32 bits: it reads as 1"},
         {"ReloadKey=46", "0x46, the F key, not as the decimal 46 (0x2E, the Delete key)"},
         {"ReloadKey=0x70", ""},
         {"ReloadKey=2E", ""},
         {"ReloadKey=07", "0x07, a code no standard key sends: this hotkey never fires"},
-        {"ReloadKey=0x2E ; Delete", "a \";\" after a value starts no comment; the module reads the code, 0x2E, the Delete key, and ignores the rest"},
+        {"ReloadKey=0x2E ; Delete",
+         "a \";\" after a value starts no comment; the module reads the code, 0x2E, the Delete key, and ignores the "
+         "rest"},
         {"CloudZoneStart = 850.0   ; lower clouds",
          "a \";\" after a value starts no comment; the module reads the number, 850, and ignores the rest"},
-        {"CloudZoneWindMultiplier = ; none", "error: CloudZoneWindMultiplier = \"; none\": a \";\" after a value starts no comment; the module reads the number, 0;"},
+        {"CloudZoneWindMultiplier = ; none",
+         "error: CloudZoneWindMultiplier = \"; none\": a \";\" after a value starts no comment; the module reads the "
+         "number, 0;"},
         {"NormalZoneTimecycleModifier = nextgen # default", "takes all of \"nextgen # default\" as the name"},
         {"NormalZoneTimecycleModifier = next;gen", ""},
         {"NormalZoneTimecycleModifier='  spaced  '", ""},
@@ -214,7 +236,8 @@ TEST(CheckerAdvice, SaysWhatTheModuleDoesAndWhatToWrite) {
     for (const Case& c : cases) {
         const std::string line = c.line;
         const bool hotkey = line.rfind("ReloadKey", 0) == 0;
-        const std::string file = std::string(hotkey ? "[KEYS]\n" : "[CLOUDS]\nEnableLightningAboveClouds=1\n") + line + "\n";
+        const std::string file =
+            std::string(hotkey ? "[KEYS]\n" : "[CLOUDS]\nEnableLightningAboveClouds=1\n") + line + "\n";
         const std::string finding = FindingAt(file, hotkey ? 2 : 3);
         if (std::string(c.expected).empty()) {
             EXPECT_EQ(finding, "") << line;
@@ -225,7 +248,8 @@ TEST(CheckerAdvice, SaysWhatTheModuleDoesAndWhatToWrite) {
     }
     // A NUL ends the value: said once.
     EXPECT_EQ(FindingAt("[CLOUDS]\nCloudZoneWindMultiplier=12\0 34\n"s, 2),
-              "test.ini:2: warning: CloudZoneWindMultiplier = \"12\" is followed by a NUL byte: the module reads up to it and "
+              "test.ini:2: warning: CloudZoneWindMultiplier = \"12\" is followed by a NUL byte: the module reads up to "
+              "it and "
               "ignores the rest of the line; save the file as plain text\n");
 }
 
@@ -248,8 +272,9 @@ TEST(CheckerAdvice, TheAdvisedFrequencyFlashesAlikeAndPassesTheCheck) {
 }
 
 TEST(CheckerAdvice, ABrokenHeaderIsNamedOnceNotItsKeys) {
-    const std::string file = "[CLOUDS]\nNormalZoneEnd=700\n[RAIN\nNormalZoneEnd=1\nCloudZoneStart=950\nTypo=1\n"
-                             "LightningFrequency=10\n[THUNDER]\nBadKey=1\n";
+    const std::string file =
+        "[CLOUDS]\nNormalZoneEnd=700\n[RAIN\nNormalZoneEnd=1\nCloudZoneStart=950\nTypo=1\n"
+        "LightningFrequency=10\n[THUNDER]\nBadKey=1\n";
     const std::vector<Finding> findings = Check(file).findings;
     ASSERT_EQ(findings.size(), 2u) << Join(Lines(findings));
     EXPECT_EQ(findings[0].line, 3);
@@ -257,7 +282,8 @@ TEST(CheckerAdvice, ABrokenHeaderIsNamedOnceNotItsKeys) {
     EXPECT_NE(findings[0].message.find("\"[RAIN\" is no section header: it lacks its \"]\""), std::string::npos);
     // CloudZoneStart and LightningFrequency are new to [CLOUDS]: the module takes them from there.
     EXPECT_NE(findings[0].message.find("it takes CloudZoneStart, LightningFrequency from there for [CLOUDS]"),
-              std::string::npos) << findings[0].message;
+              std::string::npos)
+        << findings[0].message;
     EXPECT_NE(findings[0].message.find("write \"[RAIN]\""), std::string::npos);
     EXPECT_EQ(findings[1].line, 9);
 }

@@ -28,7 +28,8 @@ const std::string ShippedIni = ATMOSPHERE_SOURCE_DIR "/atmosphere.ini";
 class TempDir {
 public:
     TempDir() {
-        path_ = fs::temp_directory_path() / ("preview-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+        path_ = fs::temp_directory_path() /
+                ("preview-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
         fs::create_directories(path_);
     }
     ~TempDir() { fs::remove_all(path_); }
@@ -77,7 +78,8 @@ std::vector<std::string> Messages(const std::vector<preview::Finding>& findings)
 
 bool AnyContains(const std::vector<preview::Finding>& findings, const std::string& part, preview::Severity severity) {
     for (const auto& finding : findings) {
-        if (finding.severity == severity && preview::FormatFinding(finding).find(part) != std::string::npos) return true;
+        if (finding.severity == severity && preview::FormatFinding(finding).find(part) != std::string::npos)
+            return true;
     }
     return false;
 }
@@ -92,9 +94,9 @@ TEST(PreviewFlight, ClimbVisitsEveryZoneUpAndDownWithTheActionsOfTheRoad) {
         if (order.empty() || order.back() != sample.zone) order.push_back(sample.zone);
     }
     const std::vector<std::string> expected = {
-        "normalzone",     "cloudzonestart",    "cloudzoneend", "abovecloudzonestart", "abovecloudzoneend",
-        "spacezonestart", "spacezone",         "spacezonestart", "abovecloudzoneend", "abovecloudzonestart",
-        "cloudzoneend",   "cloudzonestart",    "normalzone"};
+        "normalzone",     "cloudzonestart", "cloudzoneend",   "abovecloudzonestart", "abovecloudzoneend",
+        "spacezonestart", "spacezone",      "spacezonestart", "abovecloudzoneend",   "abovecloudzonestart",
+        "cloudzoneend",   "cloudzonestart", "normalzone"};
     EXPECT_EQ(order, expected);
 
     std::multiset<preview::EventKind> kinds;
@@ -298,7 +300,8 @@ TEST(PreviewRunCommand, WritesChartTimelineAndTrace) {
     for (const char* name : {"chart.svg", "timeline.csv", "trace.jsonl", "report.html"}) {
         EXPECT_GT(fs::file_size(fs::path(request.outputDirectory) / name), 100u) << name;
     }
-    EXPECT_NE(out.str().find("space zone [spacezone, SpaceZoneStart and up]: altitude"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("space zone [spacezone, SpaceZoneStart and up]: altitude"), std::string::npos)
+        << out.str();
     EXPECT_NE(err.str().find("chart:"), std::string::npos) << "where the chart went is a message";
     for (const auto& entry : fs::directory_iterator(request.outputDirectory)) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << "left a temporary file: " << entry.path();
@@ -313,34 +316,37 @@ TEST(PreviewCheck, ShippedFileIsClean) {
 TEST(PreviewCheck, ReportsEachClassOfSilentSurprise) {
     TempDir dir;
     const std::string path = dir.Write("atmosphere.ini",
-                                       "Stray=1\n"                              // 1
-                                       "[GLOBAL]\n"                             // 2
-                                       "DefaultWind=true\n"                     // 3
-                                       "DefaultWnd=1\n"                         // 4
-                                       "[KEYS]\n"                               // 5
-                                       "ReloadKey=46\n"                         // 6
-                                       "OnOffKey=0x46\n"                        // 7
-                                       "DebugKey=100\n"                         // 8
-                                       "[CLOUD]\n"                              // 9
-                                       "[CLOUDS]\n"                             // 10
-                                       "NormalZoneEnd=800,5\n"                  // 11
-                                       "CloudZoneStart=700\n"                   // 12
-                                       "NormalZoneClouds=Puffs\n"               // 13
-                                       "SpaceZoneWeatherOverride=Clear\n"       // 14
-                                       "LightningFrequency=300\n"               // 15
-                                       "NormalZoneTimecycleModifier=" + std::string(70, 'm') + "\n"  // 16
-                                       "CloudZoneEnd\n"                         // 17
-                                       "CloudZoneEnd=1200\n"                    // 18
-                                       "[RAIN]\n"                               // 19
-                                       "LightningFrequency=0\n"                 // 20
-                                       "AboveCloudsZoneEnd=abc\n"               // 21
-                                       "EnableLightningInSpace=1\n"             // 22
-                                       "[clouds]\n"                             // 23
-                                       "NormalZoneEnd=1\n");                    // 24
+                                       "Stray=1\n"                         // 1
+                                       "[GLOBAL]\n"                        // 2
+                                       "DefaultWind=true\n"                // 3
+                                       "DefaultWnd=1\n"                    // 4
+                                       "[KEYS]\n"                          // 5
+                                       "ReloadKey=46\n"                    // 6
+                                       "OnOffKey=0x46\n"                   // 7
+                                       "DebugKey=100\n"                    // 8
+                                       "[CLOUD]\n"                         // 9
+                                       "[CLOUDS]\n"                        // 10
+                                       "NormalZoneEnd=800,5\n"             // 11
+                                       "CloudZoneStart=700\n"              // 12
+                                       "NormalZoneClouds=Puffs\n"          // 13
+                                       "SpaceZoneWeatherOverride=Clear\n"  // 14
+                                       "LightningFrequency=300\n"          // 15
+                                       "NormalZoneTimecycleModifier=" +
+                                           std::string(70, 'm') +
+                                           "\n"                          // 16
+                                           "CloudZoneEnd\n"              // 17
+                                           "CloudZoneEnd=1200\n"         // 18
+                                           "[RAIN]\n"                    // 19
+                                           "LightningFrequency=0\n"      // 20
+                                           "AboveCloudsZoneEnd=abc\n"    // 21
+                                           "EnableLightningInSpace=1\n"  // 22
+                                           "[clouds]\n"                  // 23
+                                           "NormalZoneEnd=1\n");         // 24
     const auto findings = preview::CheckConfiguration(path);
     using preview::Severity;
     EXPECT_TRUE(AnyContains(findings, ":1: warning: \"Stray\" stands before any section", Severity::Warning));
-    EXPECT_TRUE(AnyContains(findings, ":3: warning: DefaultWind = \"true\" reads as 0, which is off", Severity::Warning));
+    EXPECT_TRUE(
+        AnyContains(findings, ":3: warning: DefaultWind = \"true\" reads as 0, which is off", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, ":4: warning: key \"DefaultWnd\" matches no key of [GLOBAL]", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, "did you mean DefaultWind?", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, ":6: note: ReloadKey = 46 is read as hexadecimal, 0x46", Severity::Note));
@@ -351,13 +357,15 @@ TEST(PreviewCheck, ReportsEachClassOfSilentSurprise) {
     EXPECT_TRUE(AnyContains(findings, ":11: warning: NormalZoneEnd = \"800,5\" reads as 800", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, ":12: error: [CLOUDS] zone thresholds out of order", Severity::Error));
     EXPECT_TRUE(AnyContains(findings, "the cloud-start band can no longer be reached", Severity::Error));
-    EXPECT_TRUE(AnyContains(findings, ":13: warning: NormalZoneClouds = \"Puffs\" matches no cloud name", Severity::Warning));
+    EXPECT_TRUE(
+        AnyContains(findings, ":13: warning: NormalZoneClouds = \"Puffs\" matches no cloud name", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, "did you mean PUFFS?", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, ":14: warning: SpaceZoneWeatherOverride = \"Clear\" matches no weather name",
                             Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, ":15: warning: LightningFrequency = 300 is outside 1..127", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, "low 8 bits are kept, 44", Severity::Warning));
-    EXPECT_TRUE(AnyContains(findings, ":16: warning: NormalZoneTimecycleModifier is 70 characters long", Severity::Warning));
+    EXPECT_TRUE(
+        AnyContains(findings, ":16: warning: NormalZoneTimecycleModifier is 70 characters long", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, ":17: warning: CloudZoneEnd has no \"=\"", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, ":18: warning: CloudZoneEnd repeats the one on line 17", Severity::Warning));
     EXPECT_TRUE(AnyContains(findings, ":20: warning: LightningFrequency = 0 is stored as 0", Severity::Warning));
@@ -382,18 +390,22 @@ TEST(PreviewCheck, AlternateFileRedirectIsExplainedAndFollowedOnce) {
                                         "[CLOUDS]\nCloudZoneStart=1\n");
     dir.Write("second.ini", "[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=third.ini\n");
     const auto findings = preview::CheckConfiguration(first);
-    EXPECT_TRUE(AnyContains(findings, "atmosphere.ini:2: note: EnableAlternateConfigFile is 1: the module reads \"second.ini\"",
+    EXPECT_TRUE(AnyContains(findings,
+                            "atmosphere.ini:2: note: EnableAlternateConfigFile is 1: the module reads \"second.ini\"",
                             preview::Severity::Note));
     EXPECT_TRUE(AnyContains(findings, "second.ini:2: warning: this file redirects again, to \"third.ini\"",
                             preview::Severity::Warning));
     // The out-of-order threshold of the first file does not count: it is never read.
     EXPECT_FALSE(preview::HasErrors(findings)) << ::testing::PrintToString(Messages(findings));
 
-    const std::string missing = dir.Write("lonely.ini", "[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=gone.ini\n");
-    EXPECT_TRUE(AnyContains(preview::CheckConfiguration(missing), "gone.ini\" is not there", preview::Severity::Warning));
+    const std::string missing =
+        dir.Write("lonely.ini", "[GLOBAL]\nEnableAlternateConfigFile=1\nAlternateConfigFile=gone.ini\n");
+    EXPECT_TRUE(
+        AnyContains(preview::CheckConfiguration(missing), "gone.ini\" is not there", preview::Severity::Warning));
 
     const std::string self = dir.Write("self.ini", "[GLOBAL]\nEnableAlternateConfigFile=1\n");
-    EXPECT_TRUE(AnyContains(preview::CheckConfiguration(self), "the rest of this file is read", preview::Severity::Note));
+    EXPECT_TRUE(
+        AnyContains(preview::CheckConfiguration(self), "the rest of this file is read", preview::Severity::Note));
 }
 
 TEST(PreviewCheck, MissingFileIsAnError) {

@@ -120,7 +120,8 @@ TEST(PreviewChart, EnvelopeKeepsAOneFrameSpikeAndTheChartStaysSmall) {
     tinyxml2::XMLDocument document;
     ASSERT_EQ(document.Parse(svg.c_str()), tinyxml2::XML_SUCCESS) << document.ErrorStr();
     std::map<std::string, std::vector<double>> ys;
-    for (const auto* series : ElementsOfClass(document, "series")) ys[series->Attribute("id")] = PathYs(series->Attribute("d"));
+    for (const auto* series : ElementsOfClass(document, "series"))
+        ys[series->Attribute("id")] = PathYs(series->Attribute("d"));
     ASSERT_FALSE(ys["altitude"].empty());
     const auto [top, bottom] = std::minmax_element(ys["altitude"].begin(), ys["altitude"].end());
     EXPECT_GT(*bottom - *top, 200.0) << "the spike to 3000 is lost";
@@ -184,8 +185,8 @@ TEST(PreviewSummary, WeatherChangedAboveTheNormalZoneIsExplained) {
     // sets the weather itself: it stays with CLOUDS, also once back down. Set
     // on the ground at frame 70, THUNDER is taken up at once.
     auto flight = preview::ReadFlight(
-        std::make_unique<std::istringstream>("0,0\n10,1000\n20,1000,THUNDER\n40,800\n60,0\n70,0,THUNDER\n"),
-        "late.csv", 2, false, 3.0f);
+        std::make_unique<std::istringstream>("0,0\n10,1000\n20,1000,THUNDER\n40,800\n60,0\n70,0,THUNDER\n"), "late.csv",
+        2, false, 3.0f);
     const preview::PreviewRun run = preview::RunFlight(ShippedIni, *flight);
     preview::ZoneSummary summary(run.timeline.Info());
     for (const auto& sample : run.timeline.frames) summary.Frame(sample);

@@ -103,8 +103,8 @@ TEST(EndToEnd, UnloadRestoresTheGameThenUnregistersScriptThenHandler) {
     EXPECT_EQ(run.lines[run.lines.size() - 2], "3 game host scriptUnregister()");
     EXPECT_EQ(run.lines[run.lines.size() - 1], "3 game host keyboardHandlerUnregister()");
     for (size_t i = unload + 1; i + 2 < run.lines.size(); ++i) {
-        EXPECT_TRUE(StartsWith(run.lines[i], "3 game native ")) << "the restore, on the unloading thread: "
-                                                                << run.lines[i];
+        EXPECT_TRUE(StartsWith(run.lines[i], "3 game native "))
+            << "the restore, on the unloading thread: " << run.lines[i];
     }
 }
 
@@ -170,9 +170,9 @@ TEST(EndToEnd, AHundredLoadCyclesStartFreshAndKeepNoMoreThanTheSmallestModule) {
     ASSERT_EQ(module.status, 0u) << "game.exe says why on its standard error";
     EXPECT_NE(module.trace.find("SetTimecycleModifier(\"cycle_second\")"), std::string::npos)
         << "the cycle reloads from the second file";
-    const GameRun minimal = RunGame("cycles_minimal", scenario,
-                                    "--module minimal_module.dll --cycles 100 cycles_minimal.memory",
-                                    "cycles\\game.exe");
+    const GameRun minimal =
+        RunGame("cycles_minimal", scenario, "--module minimal_module.dll --cycles 100 cycles_minimal.memory",
+                "cycles\\game.exe");
     ASSERT_EQ(minimal.status, 0u);
 
     const double kept = KeptPerCycle(ReadFile("cycles.memory"));

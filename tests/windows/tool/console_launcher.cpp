@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
     // A shell owns a console that its programs inherit.
     if (shell && GetConsoleWindow() == nullptr) AllocConsole();
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, explorer ? CREATE_NEW_CONSOLE : 0,
-                        nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, explorer ? CREATE_NEW_CONSOLE : 0, nullptr,
+                        nullptr, &startup, &process)) {
         std::fprintf(stderr, "console_launcher: cannot start %s (error %lu)\n", commandLine.c_str(), GetLastError());
         return 125;
     }
