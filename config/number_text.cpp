@@ -202,6 +202,16 @@ float DecimalToFloat(const char*& p) {
     if (leading >= 39) return std::numeric_limits<float>::infinity();
     if (leading <= -47) return 0.0f;
 
+    // The short values a file holds ("800.0", "0.25") take one float
+    // operation: both operands are exact floats (digits below 2^24, powers of
+    // ten up to 10^10), and one IEEE operation rounds its exact result to
+    // nearest, ties to even, as the long way does.
+    if (digits.size == 1 && digits.limb[0] <= (uint32_t{1} << 24) && exponent >= -10 && exponent <= 10) {
+        static constexpr float ExactPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                     1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+        const auto value = static_cast<float>(digits.limb[0]);
+        return exponent >= 0 ? value * ExactPowersOfTen[exponent] : value / ExactPowersOfTen[-exponent];
+    }
     if (exponent >= 0) {
         MultiplyByPower(digits, 10, static_cast<int>(exponent));
         return RoundToFloat(TopBits(digits));

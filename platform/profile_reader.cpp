@@ -491,6 +491,14 @@ void ReadProfileWithoutFile(ProfileRead* reads, size_t count) {
 }
 
 bool ProfileNameIs(const ProfileLine& line, const char* name) {
+    // A caller tries many names on one line, and most differ in their first
+    // character: those are turned down before the name is measured.
+    if (name != nullptr && name[0] != '\0' && !IsProfileSpace(static_cast<unsigned char>(name[0])) &&
+        (line.nameLength == 0 ||
+         FoldProfileCase(line.name[0]) !=
+             FoldProfileCase(AnsiByteToUnit(static_cast<unsigned char>(name[0]), line.encoding)))) {
+        return false;
+    }
     const WantedName wanted = TrimmedName(name);
     if (wanted.length == NoName || line.nameLength > ProfileMaxNameLength) return false;
     return NameMatches(line.name, line.nameLength, name, wanted, line.encoding);
