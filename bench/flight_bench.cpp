@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "tools/preview/commands.h"
 
@@ -35,7 +36,7 @@ std::string WriteFlight(const std::string& name, long frames, bool events) {
     file << "frame,altitude,weather,vehicle,keys,tags\n";
     for (long frame = 0; frame < frames; frame += 30) {
         const double altitude = 1800 - 1800 * std::cos(2 * 3.14159265358979 * static_cast<double>(frame) / 7200);
-        std::string weather, vehicle, keys, tags;
+        std::string_view weather, vehicle, keys, tags;
         if (events) {
             if (frame == 0) keys = "debug";
             if (frame % 3000 == 0) weather = weathers[(frame / 3000) % 8];

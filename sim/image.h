@@ -48,8 +48,10 @@ struct ImageSpec {
     uint32_t signatureOffset = 0x5230;
     uint32_t flagOffset = 0x9010;  // displacement d = flagOffset - (signatureOffset + 13)
     uint8_t flagValue = 1;         // the flag byte's start value
-    std::vector<PageSpan> unreadable{{2, 1}};
-    std::vector<PageSpan> readOnly{{0, 8}};
+    // Built by count, not from a braced list, which GCC 12 at -O3 takes for
+    // uninitialised memory.
+    std::vector<PageSpan> unreadable = std::vector<PageSpan>(1, PageSpan{2, 1});
+    std::vector<PageSpan> readOnly = std::vector<PageSpan>(1, PageSpan{0, 8});
     std::vector<BytePatch> patches;  // written last, over everything above
 
     // The default layout rearranged for a scenario mode.
