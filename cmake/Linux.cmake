@@ -15,8 +15,14 @@ endif()
 # ten times the work itself, and the dictionaries give the magic words).
 option(ATMOSPHERE_FUZZ "Build the libFuzzer targets (clang only)" OFF)
 if(ATMOSPHERE_FUZZ)
+  # The compiler reads the ignore list, but only its name is on the command
+  # line: its hash goes there too, so that a change to the list rebuilds
+  # everything (and no compiler cache hands back objects built with the old one).
+  set(coverage_ignore ${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${coverage_ignore})
+  file(MD5 ${coverage_ignore} coverage_ignore_hash)
   add_compile_options(-fsanitize=address,undefined -fsanitize-coverage=inline-8bit-counters,pc-table
-    -fsanitize-coverage-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt
+    -fsanitize-coverage-ignorelist=${coverage_ignore} -DATMOSPHERE_COVERAGE_IGNORE=${coverage_ignore_hash}
     -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()

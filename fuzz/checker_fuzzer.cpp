@@ -3,7 +3,6 @@
 // catch any fault; the checks below catch findings out of line order, more
 // of them than the checker keeps, line numbers past the file, and text a
 // terminal or a page would take for control sequences or broken UTF-8.
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -45,9 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const preview::CheckedText checked = preview::CheckConfigurationText("fuzz.ini", bytes, [&](const std::string&) {
         return alternateThere ? preview::FileContent{std::string(bytes), ""} : preview::FileContent{"", "is not there"};
     });
-    const size_t lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n') +
-                                             std::count(bytes.begin(), bytes.end(), '\r')) +
-                         1;
+    size_t lines = 1;
+    for (const char c : bytes) lines += c == '\n' || c == '\r';
     std::string file;
     int previous = 0;
     size_t withLine = 0;
