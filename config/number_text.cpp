@@ -34,10 +34,11 @@ struct WideNumber {
     int size;  // limbs in use; the highest one is non-zero (0 for the value 0)
 };
 
-WideNumber Wide(uint32_t value) {
+WideNumber Wide(uint64_t value) {
     WideNumber number{};
-    number.limb[0] = value;
-    number.size = value != 0 ? 1 : 0;
+    number.limb[0] = static_cast<uint32_t>(value);
+    number.limb[1] = static_cast<uint32_t>(value >> 32);
+    number.size = value >> 32 != 0 ? 2 : value != 0 ? 1 : 0;
     return number;
 }
 
@@ -161,8 +162,12 @@ constexpr int MaxDecimalDigits = 125;
 // "digits[.digits][e[+-]digits]", starting with a digit or a point and a digit.
 // Leaves `p` just past what it read.
 float DecimalToFloat(const char*& p) {
-    WideNumber digits = Wide(0);
-    int count = 0;         // significant digits in `digits`
+    // The first digits are summed in 64 bits (any 19 fit), the rest, which
+    // few values have, in a wide number.
+    constexpr int HeadDigits = 19;
+    uint64_t head = 0;
+    WideNumber digits;
+    int count = 0;         // significant digits kept
     int64_t exponent = 0;  // decimal exponent of the last digit kept
     bool droppedNonZero = false;
     bool afterPoint = false;
@@ -176,7 +181,12 @@ float DecimalToFloat(const char*& p) {
         if (count == 0 && digit == 0) {
             if (afterPoint) --exponent;  // a leading zero only moves the point
         } else if (count < MaxDecimalDigits) {
-            MultiplyAdd(digits, 10, digit);
+            if (count < HeadDigits) {
+                head = head * 10 + digit;
+            } else {
+                if (count == HeadDigits) digits = Wide(head);
+                MultiplyAdd(digits, 10, digit);
+            }
             ++count;
             if (afterPoint) --exponent;
         } else {
@@ -206,12 +216,12 @@ float DecimalToFloat(const char*& p) {
     // operation: both operands are exact floats (digits below 2^24, powers of
     // ten up to 10^10), and one IEEE operation rounds its exact result to
     // nearest, ties to even, as the long way does.
-    if (digits.size == 1 && digits.limb[0] <= (uint32_t{1} << 24) && exponent >= -10 && exponent <= 10) {
-        static constexpr float ExactPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                     1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-        const auto value = static_cast<float>(digits.limb[0]);
+    if (count <= HeadDigits && head <= (uint64_t{1} << 24) && exponent >= -10 && exponent <= 10) {
+        static constexpr float ExactPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+        const auto value = static_cast<float>(head);
         return exponent >= 0 ? value * ExactPowersOfTen[exponent] : value / ExactPowersOfTen[-exponent];
     }
+    if (count <= HeadDigits) digits = Wide(head);
     if (exponent >= 0) {
         MultiplyByPower(digits, 10, static_cast<int>(exponent));
         return RoundToFloat(TopBits(digits));
@@ -323,6 +333,8 @@ float ParseReal(const char* text, size_t* used) {
         } else {
             ++p;
         }
+    } else if (IsDecimalDigit(p[0]) || (p[0] == '.' && IsDecimalDigit(p[1]))) {
+        value = DecimalToFloat(p);
     } else if (StartsWithWord(p, "inf")) {
         value = std::numeric_limits<float>::infinity();
         p += StartsWithWord(p, "infinity") ? 8 : 3;
@@ -334,8 +346,6 @@ float ParseReal(const char* text, size_t* used) {
             while (IsDecimalDigit(*q) || ((*q | 0x20) >= 'a' && (*q | 0x20) <= 'z') || *q == '_') ++q;
             if (*q == ')') p = q + 1;
         }
-    } else if (IsDecimalDigit(p[0]) || (p[0] == '.' && IsDecimalDigit(p[1]))) {
-        value = DecimalToFloat(p);
     } else {
         return 0.0f;  // no number at all ("junk", "+-1", "-."): +0, whatever the sign
     }

@@ -297,9 +297,28 @@ struct CachedName {
     const char* name;
     WantedName wanted;
 };
-constexpr size_t KeyCacheSize = 64;
-CachedName keyCache[KeyCacheSize];  // trimmed key names of this pass, by address
-ProfileLexer lexer;                 // the pass's scanner
+constexpr int KeyCacheBits = 7;
+constexpr size_t KeyCacheSize = size_t{1} << KeyCacheBits;  // well above the distinct keys of a load
+CachedName keyCache[KeyCacheSize];                          // trimmed key names of this pass, by address
+
+// The trimmed name of a key, remembered by its address for the rest of the
+// pass: an open-addressed table, so that names whose addresses lie close
+// together (as string literals do) never push each other out.
+WantedName CachedKeyName(const char* key) {
+    if (key == nullptr) return {0, NoName};
+    constexpr int Probes = 8;
+    size_t slot =
+        static_cast<size_t>((reinterpret_cast<uintptr_t>(key) * uint64_t{0x9E3779B97F4A7C15}) >> (64 - KeyCacheBits));
+    for (int probe = 0; probe < Probes; ++probe, slot = (slot + 1) % KeyCacheSize) {
+        if (keyCache[slot].name == key) return keyCache[slot].wanted;
+        if (keyCache[slot].name == nullptr) {
+            keyCache[slot] = {key, TrimmedName(key)};
+            return keyCache[slot].wanted;
+        }
+    }
+    return TrimmedName(key);  // a crowded table: measured again, never wrong
+}
+ProfileLexer lexer;  // the pass's scanner
 
 void ResolveFromUnits(ProfileRead& read, const Unit* units, size_t length, Unit last, ProfileEncoding encoding) {
     if (read.kind == ProfileReadKind::Integer) {
@@ -438,11 +457,7 @@ void BeginPass(ProfileRead* reads, size_t count) {
         // Keys repeat from section to section (the same 21 names for every
         // weather): within the pass their trimmed names are remembered by
         // address, which cannot change while the reads are being answered.
-        const size_t slot = (reinterpret_cast<uintptr_t>(reads[i].key) >> 3) % KeyCacheSize;
-        if (keyCache[slot].name != reads[i].key || reads[i].key == nullptr) {
-            keyCache[slot] = {reads[i].key, TrimmedName(reads[i].key)};
-        }
-        pass.wantedKey[i] = keyCache[slot].wanted;
+        pass.wantedKey[i] = CachedKeyName(reads[i].key);
     }
     pass.openCount = 0;
     pass.encoding = ProfileEncoding::Ansi;

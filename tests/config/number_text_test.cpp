@@ -141,7 +141,13 @@ TEST(Real, AgreesWithStrtofInTheCLocale) {
                            ".",
                            "e5",
                            "0x54p+-2",
-                           "1e+-2"};  // "+-2" is no exponent: 84 and 1
+                           "16777217",      // the first integer a float cannot hold
+                           "16777217e-10",  // and beside the one-operation path
+                           "1677721.7",
+                           "9999999999999999999",         // the most digits summed in 64 bits,
+                           "18446744073709551615e-10",    // then one digit more,
+                           "18446744073709551617.5e-20",  // and across the bound
+                           "1e+-2"};                      // "+-2" is no exponent: 84 and 1
     for (const char* text : cases) EXPECT_TRUE(SameFloat(text, ParseReal(text), RealOracle(text)));
 
     std::mt19937 random(99);

@@ -103,6 +103,9 @@ size_t Utf8SequenceLength(const ProfileUnit* bytes, size_t count) {
 std::string Display(const ProfileUnit* units, size_t count, ProfileEncoding encoding, size_t limit = DisplayLimit) {
     std::string out;
     const size_t shown = std::min(count, limit);
+    // Room for the worst case (4 bytes a unit, and "..."), unless the text
+    // is short enough to stay inside the string itself.
+    if (shown + 3 > out.capacity()) out.reserve(shown * 4 + 3);
     for (size_t i = 0; i < shown;) {
         const ProfileUnit u = units[i];
         if (u < 0x20 || u == 0x7F) {
@@ -141,7 +144,32 @@ std::string Printable(const std::string& text) {
     return Display(bytes.data(), bytes.size(), ProfileEncoding::Ansi, bytes.size());
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// A text shown in quotes in a message: "text".
+struct InQuotes {
+    std::string_view text;
+};
+
+size_t PieceSize(std::string_view text) { return text.size(); }
+size_t PieceSize(InQuotes quoted) { return quoted.text.size() + 2; }
+void AppendPiece(std::string& out, std::string_view text) { out += text; }
+void AppendPiece(std::string& out, InQuotes quoted) {
+    out += '"';
+    out += quoted.text;
+    out += '"';
+}
+
+// A message from its pieces in one allocation. Every finding gets one, and a
+// chain of "+" would allocate again at nearly every step.
+template <typename... Pieces> std::string Cat(const Pieces&... pieces) {
+    std::string out;
+    out.reserve((PieceSize(pieces) + ...));
+    (AppendPiece(out, pieces), ...);
+    return out;
+}
+
+template <typename... Pieces> void Append(std::string& out, const Pieces&... pieces) {
+    (AppendPiece(out, pieces), ...);
+}
 
 std::string Real(double value) {
     // Spelled out: C libraries disagree on nan's sign.
@@ -152,7 +180,7 @@ std::string Real(double value) {
 }
 
 // "0x46, the F key"
-std::string KeyPhrase(int32_t code) { return KeyCodeText(code) + ", " + DescribeKeyCode(code).name; }
+std::string KeyPhrase(int32_t code) { return Cat(KeyCodeText(code), ", ", DescribeKeyCode(code).name); }
 
 // ---------------------------------------------------------------------------
 // Suggestions
@@ -190,8 +218,8 @@ size_t EditDistance(std::string_view text, const std::string& pattern) {
 }
 
 // The candidate closest to `text`, ignoring case; empty when none is close.
-std::string Closest(std::string_view text, const std::vector<std::string>& candidates) {
-    std::string best;
+std::string_view Closest(std::string_view text, const std::vector<std::string>& candidates) {
+    std::string_view best;
     size_t bestDistance = std::max<size_t>(3, text.size() / 3) + 1;
     for (const std::string& candidate : candidates) {
         const size_t gap =
@@ -206,8 +234,17 @@ std::string Closest(std::string_view text, const std::vector<std::string>& candi
     return best;
 }
 
-std::string DidYouMean(const std::string& suggestion) {
-    return suggestion.empty() ? std::string() : "; did you mean " + suggestion + "?";
+// "; did you mean X?" in a message, or nothing without a suggestion.
+struct DidYouMean {
+    std::string_view suggestion;
+};
+
+constexpr std::string_view DidYouMeanHead = "; did you mean ", DidYouMeanTail = "?";
+size_t PieceSize(DidYouMean piece) {
+    return piece.suggestion.empty() ? 0 : DidYouMeanHead.size() + piece.suggestion.size() + DidYouMeanTail.size();
+}
+void AppendPiece(std::string& out, DidYouMean piece) {
+    if (!piece.suggestion.empty()) Append(out, DidYouMeanHead, piece.suggestion, DidYouMeanTail);
 }
 
 // ---------------------------------------------------------------------------
@@ -277,6 +314,8 @@ class FileChecker {
 public:
     FileChecker(std::string file, const ConfigurationReads& batch, const AtmosphereSettings& record)
         : file_(std::move(file)), batch_(batch), record_(record) {
+        usedLines_.reserve(ConfigurationReadCount);
+        findings_.reserve(16);
         for (const platform::ProfileRead& read : batch.reads) {
             if (read.line != 0) usedLines_.push_back(read.line);
         }
@@ -319,11 +358,15 @@ public:
     std::vector<Finding> Finish() {
         if (dropped_ > 0) {
             findings_.push_back({file_, 0, droppedErrors_ ? Severity::Error : Severity::Warning,
-                                 std::to_string(dropped_) + " more findings not shown (only the first " +
-                                     std::to_string(FindingLimit) + " are): this is hardly a configuration file"});
+                                 Cat(std::to_string(dropped_), " more findings not shown (only the first ",
+                                     std::to_string(FindingLimit), " are): this is hardly a configuration file")});
         }
-        std::stable_sort(findings_.begin(), findings_.end(),
-                         [](const Finding& a, const Finding& b) { return a.line < b.line; });
+        // The lines come in order; only the few findings of the whole file
+        // and of the record are out of place.
+        const auto byLine = [](const Finding& a, const Finding& b) { return a.line < b.line; };
+        if (!std::is_sorted(findings_.begin(), findings_.end(), byLine)) {
+            std::stable_sort(findings_.begin(), findings_.end(), byLine);
+        }
         return std::move(findings_);
     }
 
@@ -354,8 +397,8 @@ private:
         case Place::BeforeAny:
             if (Full()) return Add(line.number, Severity::Warning, {});
             Add(line.number, Severity::Warning,
-                Quoted(Display(line.name, KeptName(line), line.encoding)) +
-                    " stands before any section: the module never reads it; move it under its section");
+                Cat(InQuotes{Display(line.name, KeptName(line), line.encoding)},
+                    " stands before any section: the module never reads it; move it under its section"));
             return;
         case Place::Ignored: return;  // the section's own finding covers its keys
         case Place::Known: KeyLine(line, used); return;
@@ -385,18 +428,18 @@ private:
         if (known == SectionCount) {
             place_ = Place::Ignored;
             section_ = SectionCount;
-            const std::string suggestion = Closest(name, SectionNames());
+            const std::string_view suggestion = Closest(name, SectionNames());
             Add(line.number, Severity::Warning,
-                "section [" + name + "] matches no section the module reads, so every key in it is ignored" +
-                    (suggestion.empty() ? "" : "; did you mean [" + suggestion + "]?"));
+                Cat("section [", name, "] matches no section the module reads, so every key in it is ignored",
+                    suggestion.empty() ? "" : "; did you mean [", suggestion, suggestion.empty() ? "" : "]?"));
             return;
         }
         if (firstSectionLine_[known] != 0) {
             place_ = Place::Ignored;
             section_ = SectionCount;
             Add(line.number, Severity::Warning,
-                "section [" + name + "] repeats the one on line " + std::to_string(firstSectionLine_[known]) +
-                    ": the module reads only the first, so every key here is ignored; merge the two");
+                Cat("section [", name, "] repeats the one on line ", std::to_string(firstSectionLine_[known]),
+                    ": the module reads only the first, so every key here is ignored; merge the two"));
             return;
         }
         firstSectionLine_[known] = static_cast<int>(line.number);
@@ -413,27 +456,26 @@ private:
             broken_ = {};
             return Add(start, Severity::Error, {});
         }
-        std::vector<std::string> taken;
+        std::vector<std::string_view> taken;
         for (size_t r = 0; r < ConfigurationReadCount; ++r) {
             const int line = LineOfRead(r);
             if (line > start && line < static_cast<int>(end)) taken.emplace_back(batch_.reads[r].key);
         }
-        std::string where;
+        std::string message =
+            Cat(InQuotes{broken_.text}, " is no section header: it lacks its \"]\", so the module reads it as a key",
+                " and the lines below it as part of the section above, ");
         switch (place_) {
-        case Place::BeforeAny: where = "before any section, where the module reads nothing"; break;
-        case Place::Ignored: where = "in a section the module ignores"; break;
-        case Place::Known: where = std::string("in [") + KnownSections()[section_].name + "]"; break;
+        case Place::BeforeAny: message += "before any section, where the module reads nothing"; break;
+        case Place::Ignored: message += "in a section the module ignores"; break;
+        case Place::Known: Append(message, "in [", KnownSections()[section_].name, "]"); break;
         }
-        std::string message = Quoted(broken_.text) +
-                              " is no section header: it lacks its \"]\", so the module reads it as a key" +
-                              " and the lines below it as part of the section above, " + where;
         if (!taken.empty() && place_ == Place::Known) {
             message += "; it takes";
-            for (size_t i = 0; i < taken.size(); ++i) message += (i == 0 ? " " : ", ") + taken[i];
-            message += std::string(" from there for [") + KnownSections()[section_].name + "]";
+            for (size_t i = 0; i < taken.size(); ++i) Append(message, i == 0 ? " " : ", ", taken[i]);
+            Append(message, " from there for [", KnownSections()[section_].name, "]");
         }
-        message += "; write " + Quoted(broken_.text + "]");
-        Add(start, Severity::Error, message);
+        Append(message, "; write \"", broken_.text, "]\"");
+        Add(start, Severity::Error, std::move(message));
         broken_ = {};
     }
 
@@ -447,22 +489,22 @@ private:
             if (Full()) return Add(line.number, Severity::Warning, {});
             const std::string name = Display(line.name, KeptName(line), line.encoding);
             Add(line.number, Severity::Warning,
-                "key " + Quoted(name) + " matches no key of [" + section.name + "], so the module ignores it" +
-                    DidYouMean(Closest(name, section.keyNames)));
+                Cat("key ", InQuotes{name}, " matches no key of [", section.name, "], so the module ignores it",
+                    DidYouMean{Closest(name, section.keyNames)}));
             return;
         }
         const SettingKey& key = *section.keys[match];
         const size_t read = section.reads[match];
         if (!used || LineOfRead(read) != static_cast<int>(line.number)) {
             Add(line.number, Severity::Warning,
-                std::string(key.key) + " repeats the one on line " + std::to_string(LineOfRead(read)) +
-                    ": the module reads only the first; delete one of them");
+                Cat(key.key, " repeats the one on line ", std::to_string(LineOfRead(read)),
+                    ": the module reads only the first; delete one of them"));
             return;
         }
         if (!line.hasEquals) {
             Add(line.number, Severity::Warning,
-                std::string(key.key) + " has no \"=\": the module takes its default and ignores any later " + key.key +
-                    " in this section; write " + key.key + "=value");
+                Cat(key.key, " has no \"=\": the module takes its default and ignores any later ", key.key,
+                    " in this section; write ", key.key, "=value"));
             return;
         }
         CheckValue(line, key, read);
@@ -474,8 +516,10 @@ private:
         const size_t length = line.valueLength - (line.valueQuoted ? 2 : 0);
         if (from >= length) return "";
         const size_t kept = std::min(KeptValue(line) - start, length);
-        return Display(line.value + start + std::min(from, kept), kept - std::min(from, kept), line.encoding) +
-               (length > kept && from < kept ? "..." : "");
+        std::string written =
+            Display(line.value + start + std::min(from, kept), kept - std::min(from, kept), line.encoding);
+        if (length > kept && from < kept) written += "...";
+        return written;
     }
 
     // Where a ';' or '#' after white space begins what the author meant as a
@@ -493,12 +537,11 @@ private:
     }
 
     void CheckValue(const ProfileLine& line, const SettingKey& key, size_t read) {
-        const std::string name = key.key;
         if (line.valueCutAtNul) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(WrittenValue(line)) +
+                Cat(key.key, " = ", InQuotes{WrittenValue(line)},
                     " is followed by a NUL byte: the module reads up to it and ignores the rest "
-                    "of the line; save the file as plain text");
+                    "of the line; save the file as plain text"));
         }
         const size_t comment = CommentStart(line);
         if (comment != std::string::npos) {
@@ -522,17 +565,17 @@ private:
 
     // "Key = value ; comment": the profile format has no comments after a value.
     void CheckCommentedValue(const ProfileLine& line, const SettingKey& key, size_t read, size_t comment) {
-        const std::string name = key.key;
-        const std::string mark = WrittenValue(line, comment).substr(0, 1);
-        const std::string head = name + " = " + Quoted(WrittenValue(line)) + ": a " + Quoted(mark) +
-                                 " after a value starts no comment; the module ";
+        const std::string_view name = key.key;
+        const std::string_view mark = line.value[(line.valueQuoted ? 1 : 0) + comment] == '#' ? "#" : ";";
+        const std::string head = Cat(name, " = ", InQuotes{WrittenValue(line)}, ": a ", InQuotes{mark},
+                                     " after a value starts no comment; the module ");
         const char* advice = "; put the comment on a line of its own";
         const char* text = batch_.texts[read];
         // A number still reads when it stands before the comment: a warning;
         // when it does not, the value reads as 0: an error.
         const auto readsNumber = [&](const std::string& what, bool stoodBefore) {
             Add(line.number, stoodBefore ? Severity::Warning : Severity::Error,
-                head + "reads " + what + (stoodBefore ? ", and ignores the rest" : "") + advice);
+                Cat(head, "reads ", what, stoodBefore ? ", and ignores the rest" : "", advice));
         };
         size_t used = 0;
         switch (key.kind) {
@@ -540,35 +583,35 @@ private:
         case SettingKind::Integer:
         case SettingKind::SmallInteger: {
             const platform::ProfileIntegerReading reading = platform::ReadProfileLineInteger(line, key.defaultNumber);
-            readsNumber("the number, " + std::to_string(reading.number),
+            readsNumber(Cat("the number, ", std::to_string(reading.number)),
                         !reading.empty && reading.used > 0 && reading.used <= comment);
             return;
         }
         case SettingKind::KeyCode: {
             const int32_t code = ParseKeyCode(text, &used);
-            readsNumber("the code, " + KeyPhrase(code), used > 0);
+            readsNumber(Cat("the code, ", KeyPhrase(code)), used > 0);
             return;
         }
         case SettingKind::Real: {
             const float number = ParseReal(text, &used);
-            readsNumber("the number, " + Real(number), used > 0);
+            readsNumber(Cat("the number, ", Real(number)), used > 0);
             return;
         }
         case SettingKind::Text:
             Add(line.number, Severity::Warning,
-                head + "takes all of " +
-                    Quoted(Display(line.value, std::min<size_t>(KeptValue(line), TextLimit), line.encoding)) +
-                    " as the name" + advice);
+                Cat(head, "takes all of ",
+                    InQuotes{Display(line.value, std::min<size_t>(KeptValue(line), TextLimit), line.encoding)},
+                    " as the name", advice));
             return;
         case SettingKind::CloudName:
             Add(line.number, Severity::Warning,
-                head + "takes all of it as the cloud name, which matches none, so it loads \"" +
-                    FieldOfRead<char[SettingTextSize]>(key, read) + "\"" + advice);
+                Cat(head, "takes all of it as the cloud name, which matches none, so it loads ",
+                    InQuotes{FieldOfRead<char[SettingTextSize]>(key, read)}, advice));
             return;
         case SettingKind::WeatherName:
             Add(line.number, Severity::Warning,
-                head + "takes all of it as the weather name, which matches none, so " + name +
-                    " keeps its previous value" + advice);
+                Cat(head, "takes all of it as the weather name, which matches none, so ", name,
+                    " keeps its previous value", advice));
             return;
         }
     }
@@ -582,8 +625,8 @@ private:
         const platform::ProfileIntegerReading reading = platform::ReadProfileLineInteger(line, key.defaultNumber);
         if (reading.empty) {
             Add(line.number, key.kind == SettingKind::Flag ? Severity::Warning : Severity::Note,
-                std::string(key.key) + " is empty: the module uses its default, " + std::to_string(key.defaultNumber) +
-                    (key.kind == SettingKind::Flag ? ", which is off; write 1 (on) or 0 (off)" : ""));
+                Cat(key.key, " is empty: the module uses its default, ", std::to_string(key.defaultNumber),
+                    key.kind == SettingKind::Flag ? ", which is off; write 1 (on) or 0 (off)" : ""));
             return;
         }
         const int32_t number = reading.number;
@@ -593,38 +636,38 @@ private:
             (key.kind != SettingKind::SmallInteger || (number >= 1 && number <= 127))) {
             return;
         }
-        const std::string name = key.key;
+        const std::string_view name = key.key;
         const std::string value = WrittenValue(line);
         if (key.kind == SettingKind::Flag) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + std::to_string(number) + ", which is " +
-                    (number == 1 ? "on" : "off") + ": only the number 1 switches it on; write 1 or 0");
+                Cat(name, " = ", InQuotes{value}, " reads as ", std::to_string(number), ", which is ",
+                    number == 1 ? "on" : "off", ": only the number 1 switches it on; write 1 or 0"));
             return;
         }
         if (reading.used < reading.length) {
-            std::string why = reading.used == 0 ? " is no number: it reads as 0"
-                                                : " reads as " + std::to_string(number) + " and ignores " +
-                                                      Quoted(WrittenValue(line, reading.used));
-            if (reading.length > 29 && reading.used == 29) why += " (the module reads only the first 29 characters)";
             const std::string rest = WrittenValue(line, reading.used);
+            std::string why = reading.used == 0
+                                  ? std::string(" is no number: it reads as 0")
+                                  : Cat(" reads as ", std::to_string(number), " and ignores ", InQuotes{rest});
+            if (reading.length > 29 && reading.used == 29) why += " (the module reads only the first 29 characters)";
             const bool capitalPrefix =
                 value.size() > 1 && value[0] == '0' && (rest[0] == 'X' || rest[0] == 'O' || rest[0] == 'B');
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + why +
-                    (capitalPrefix ? "; the prefixes 0x, 0o and 0b must be lower case" : "; write a whole number"));
+                Cat(name, " = ", InQuotes{value}, why,
+                    capitalPrefix ? "; the prefixes 0x, 0o and 0b must be lower case" : "; write a whole number"));
             return;  // what the number then does follows from that
         }
         if (!reading.exact) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " does not fit 32 bits: it reads as " + std::to_string(number) +
-                    "; write a smaller number");
+                Cat(name, " = ", InQuotes{value}, " does not fit 32 bits: it reads as ", std::to_string(number),
+                    "; write a smaller number"));
             return;
         }
         if (key.kind == SettingKind::Integer) {
             if (number < 0 || number > 255) {
                 Add(line.number, Severity::Warning,
-                    name + " = " + std::to_string(number) +
-                        " is outside 0..255: the game gets it unchanged; use 0..255");
+                    Cat(name, " = ", std::to_string(number),
+                        " is outside 0..255: the game gets it unchanged; use 0..255"));
             }
             return;
         }
@@ -634,7 +677,7 @@ private:
     // LightningFrequency keeps the low 8 bits as a signed number, and a
     // negative one flashes as often as its magnitude: 1..127 are the values
     // that stay as written, and 128 acts like 127.
-    void CheckFrequency(const ProfileLine& line, const std::string& name, int32_t number) {
+    void CheckFrequency(const ProfileLine& line, std::string_view name, int32_t number) {
         if (number >= 1 && number <= 127) return;
         const int stored = static_cast<int8_t>(static_cast<uint8_t>(number & 0xFF));
         const WeatherIndex weather = static_cast<WeatherIndex>(section_) - 3;
@@ -644,27 +687,27 @@ private:
             // Without lightning in this weather no frequency matters.
             if (flashes) {
                 Add(line.number, Severity::Warning,
-                    name + " = " + std::to_string(number) +
+                    Cat(name, " = ", std::to_string(number),
                         " is stored as 0: no lightning flash is ever asked for; "
-                        "use 1 (rare) to 127 (often), or switch the lightning flags off");
+                        "use 1 (rare) to 127 (often), or switch the lightning flags off"));
             }
             return;
         }
         const int magnitude = std::abs(stored);
-        std::string message = name + " = " + std::to_string(number) +
-                              " is outside 1..127: only its low 8 bits are kept, " + std::to_string(stored) +
-                              (stored < 0 ? " (as a signed number)" : "") + ", which flashes as often as ";
+        std::string message =
+            Cat(name, " = ", std::to_string(number), " is outside 1..127: only its low 8 bits are kept, ",
+                std::to_string(stored), stored < 0 ? " (as a signed number)" : "", ", which flashes as often as ");
         if (magnitude <= 127) {
-            message += std::to_string(magnitude) + "; write " + std::to_string(magnitude) + " for that" +
-                       (magnitude < 127 ? ", or up to 127 for more often" : "");
+            Append(message, std::to_string(magnitude), "; write ", std::to_string(magnitude), " for that",
+                   magnitude < 127 ? ", or up to 127 for more often" : "");
         } else {
             message += "127 does, the most often; write 127";
         }
-        Add(line.number, Severity::Warning, message);
+        Add(line.number, Severity::Warning, std::move(message));
     }
 
     void CheckKeyCode(const ProfileLine& line, const SettingKey& key, size_t read) {
-        const std::string name = key.key;
+        const std::string_view name = key.key;
         const std::string value = WrittenValue(line);
         const std::string_view text = batch_.texts[read];
         size_t used = 0;
@@ -672,29 +715,28 @@ private:
         const int32_t code = FieldOfRead<int32_t>(key, read);
         if (used == 0) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) +
+                Cat(name, " = ", InQuotes{value},
                     " is no hexadecimal number: it reads as 0 and the hotkey never fires; "
-                    "write a virtual-key code such as 0x2E (the Delete key)");
+                    "write a virtual-key code such as 0x2E (the Delete key)"));
             return;
         }
         if (used < text.size()) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + KeyPhrase(code) + ", and ignores " +
-                    Quoted(WrittenValue(line, used)) + "; write the code alone");
+                Cat(name, " = ", InQuotes{value}, " reads as ", KeyPhrase(code), ", and ignores ",
+                    InQuotes{WrittenValue(line, used)}, "; write the code alone"));
         }
         const KeyCodeMeaning meaning = DescribeKeyCode(code);
         if (meaning.use == KeyCodeUse::OutOfRange) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " is " + (code < 0 ? std::string("negative") : KeyCodeText(code)) +
-                    ": only codes 0x01 to 0xFE can fire, so this hotkey never does");
+                Cat(name, " = ", InQuotes{value}, " is ", code < 0 ? std::string("negative") : KeyCodeText(code),
+                    ": only codes 0x01 to 0xFE can fire, so this hotkey never does"));
             return;
         }
         if (meaning.use == KeyCodeUse::MouseButton || meaning.use == KeyCodeUse::Unassigned) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + KeyPhrase(code) +
-                    (meaning.use == KeyCodeUse::MouseButton ? ", which reaches the module as no keyboard message"
-                                                            : "") +
-                    ": this hotkey never fires; write the code of a key, such as 0x2E (the Delete key)");
+                Cat(name, " = ", InQuotes{value}, " reads as ", KeyPhrase(code),
+                    meaning.use == KeyCodeUse::MouseButton ? ", which reaches the module as no keyboard message" : "",
+                    ": this hotkey never fires; write the code of a key, such as 0x2E (the Delete key)"));
             return;
         }
         // Digits alone look decimal but are read in base 16.
@@ -704,22 +746,23 @@ private:
         const char* digits = text.data() + text.find_first_not_of(" \t");
         const long decimal = std::strtol(digits, nullptr, 10);
         if (digitsOnly && decimal != code && decimal >= 0) {
-            std::string decimalMeaning = decimal <= 0xFE ? KeyPhrase(static_cast<int32_t>(decimal)) : "no key code";
+            const bool decimalIsKey = decimal <= 0xFE;
+            const auto decimalCode = static_cast<int32_t>(decimalIsKey ? decimal : 0);
             Add(line.number, Severity::Note,
-                name + " = " + value + " is read as hexadecimal, " + KeyPhrase(code) + ", not as the decimal " + value +
-                    " (" + decimalMeaning + "); write " + KeyCodeText(code) + " to make that plain" +
-                    (decimal <= 0xFE ? ", or " + KeyCodeText(static_cast<int32_t>(decimal)) + " for the decimal's key"
-                                     : ""));
+                Cat(name, " = ", value, " is read as hexadecimal, ", KeyPhrase(code), ", not as the decimal ", value,
+                    " (", decimalIsKey ? KeyPhrase(decimalCode) : "no key code", "); write ", KeyCodeText(code),
+                    " to make that plain", decimalIsKey ? ", or " : "", decimalIsKey ? KeyCodeText(decimalCode) : "",
+                    decimalIsKey ? " for the decimal's key" : ""));
         }
     }
 
     void CheckReal(const ProfileLine& line, const SettingKey& key, size_t read) {
-        const std::string name = key.key;
+        const std::string_view name = key.key;
         const std::string value = WrittenValue(line);
         const std::string_view text = batch_.texts[read];
         if (text.empty()) {
             Add(line.number, Severity::Error,
-                name + " is empty: it reads as 0; write a number or delete the line for the default");
+                Cat(name, " is empty: it reads as 0; write a number or delete the line for the default"));
             return;
         }
         size_t used = 0;
@@ -727,31 +770,31 @@ private:
         const float number = FieldOfRead<float>(key, read);
         if (used == 0) {
             Add(line.number, Severity::Error,
-                name + " = " + Quoted(value) +
-                    " is no number: it reads as 0; write a number with \".\" as the decimal point");
+                Cat(name, " = ", InQuotes{value},
+                    " is no number: it reads as 0; write a number with \".\" as the decimal point"));
             return;
         }
         if (used < text.size()) {
             const std::string rest = WrittenValue(line, used);
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + Real(number) + " and ignores " + Quoted(rest) +
-                    (rest[0] == ',' ? "; the decimal point is \".\"" : "; write the number alone"));
+                Cat(name, " = ", InQuotes{value}, " reads as ", Real(number), " and ignores ", InQuotes{rest},
+                    rest[0] == ',' ? "; the decimal point is \".\"" : "; write the number alone"));
         }
         if (!std::isfinite(number)) {
             Add(line.number, Severity::Warning,
-                name + " = " + Quoted(value) + " reads as " + Real(number) + "; write a finite number");
+                Cat(name, " = ", InQuotes{value}, " reads as ", Real(number), "; write a finite number"));
         }
     }
 
     void CheckText(const ProfileLine& line, const SettingKey& key, size_t read) {
         const size_t written = line.valueLength - (line.valueQuoted ? 2 : 0);
-        const std::string stored = batch_.texts[read];  // also for the alternate name, which fills no field
+        const std::string_view stored = batch_.texts[read];  // also for the alternate name, which fills no field
         if (stored.size() < written) {
             Add(line.number, Severity::Warning,
-                std::string(key.key) + " is " + std::to_string(written) +
-                    " characters long: the module keeps the first " + std::to_string(stored.size()) + ", " +
-                    Quoted(Display(line.value + (line.valueQuoted ? 1 : 0), stored.size(), line.encoding)) +
-                    "; shorten it to " + std::to_string(TextLimit) + (line.valueQuoted ? " (62 in quotes)" : ""));
+                Cat(key.key, " is ", std::to_string(written), " characters long: the module keeps the first ",
+                    std::to_string(stored.size()), ", ",
+                    InQuotes{Display(line.value + (line.valueQuoted ? 1 : 0), stored.size(), line.encoding)},
+                    "; shorten it to ", std::to_string(TextLimit), line.valueQuoted ? " (62 in quotes)" : ""));
         }
     }
 
@@ -760,8 +803,8 @@ private:
         for (const auto& cloud : CloudNames) {
             if (text == cloud) return;
         }
-        std::vector<std::string> names(std::begin(CloudNames), std::end(CloudNames));
-        std::string suggestion;
+        static const std::vector<std::string> names(std::begin(CloudNames), std::end(CloudNames));
+        std::string_view suggestion;
         for (const std::string& cloud : names) {
             if (std::equal(text.begin(), text.end(), cloud.begin(), cloud.end(),
                            [](char a, char b) { return FoldAscii(a) == FoldAscii(b); })) {
@@ -770,20 +813,21 @@ private:
         }
         if (suggestion.empty()) suggestion = Closest(text, names);
         Add(line.number, Severity::Warning,
-            std::string(key.key) + " = " + Quoted(WrittenValue(line)) +
-                " matches no cloud name (they are upper case and must match exactly): the module loads \"" +
-                FieldOfRead<char[SettingTextSize]>(key, read) + "\", the set of NO_CLOUDS" + DidYouMean(suggestion));
+            Cat(key.key, " = ", InQuotes{WrittenValue(line)},
+                " matches no cloud name (they are upper case and must match exactly): the module loads ",
+                InQuotes{FieldOfRead<char[SettingTextSize]>(key, read)}, ", the set of NO_CLOUDS",
+                DidYouMean{suggestion}));
     }
 
     void CheckWeather(const ProfileLine& line, const SettingKey& key, size_t read) {
         const std::string_view text = batch_.texts[read];
         if (FindWeatherByName(text.data()) >= 0) return;
-        std::vector<std::string> names(std::begin(WeatherNames), std::end(WeatherNames));
+        static const std::vector<std::string> names(std::begin(WeatherNames), std::end(WeatherNames));
         Add(line.number, Severity::Warning,
-            std::string(key.key) + " = " + Quoted(WrittenValue(line)) +
-                " matches no weather name (upper case, exactly): the module leaves " + key.key + " as it was, " +
-                key.defaultText + " on the first load, the previous file's value after a reload" +
-                DidYouMean(Closest(text, names)));
+            Cat(key.key, " = ", InQuotes{WrittenValue(line)},
+                " matches no weather name (upper case, exactly): the module leaves ", key.key, " as it was, ",
+                key.defaultText, " on the first load, the previous file's value after a reload",
+                DidYouMean{Closest(text, names)}));
     }
 
     // A Unicode file's text reaches the game in the Western code page, where
@@ -799,16 +843,17 @@ private:
         std::vector<ProfileUnit> bytes(text.begin(), text.end());
         for (ProfileUnit& byte : bytes) byte &= 0xFF;
         Add(line.number, Severity::Warning,
-            std::string(key.key) + " = " + Quoted(WrittenValue(line)) +
-                " holds characters the Western code page lacks: the module reads " +
-                Quoted(Display(bytes.data(), bytes.size(), ProfileEncoding::Ansi)) + "; write ASCII only");
+            Cat(key.key, " = ", InQuotes{WrittenValue(line)},
+                " holds characters the Western code page lacks: the module reads ",
+                InQuotes{Display(bytes.data(), bytes.size(), ProfileEncoding::Ansi)}, "; write ASCII only"));
     }
 
     void CheckZoneOrder(int weather) {
         const WeatherSettings& row = record_.Weather[weather];
         const auto threshold = [&row](size_t zone) { return row.*Zones[zone].upper; };
         // Zone k is taken when every lower threshold test passed and its own failed.
-        std::vector<std::string> unreachable;
+        std::array<std::string_view, ZoneCount> unreachable{};
+        size_t unreachableCount = 0;
         double lower = -INFINITY;
         bool lowerPossible = true;
         for (int zone = 0; zone < ZoneCount; ++zone) {
@@ -817,7 +862,7 @@ private:
             bool reachable = lowerPossible;
             if (!top && reachable) reachable = std::isnan(upper) || upper > lower;
             if (top) reachable = lowerPossible && lower < INFINITY;
-            if (!reachable) unreachable.emplace_back(Zones[zone].name);
+            if (!reachable) unreachable[unreachableCount++] = Zones[zone].name;
             if (!top) {
                 if (std::isnan(upper) || upper == INFINITY)
                     lowerPossible = false;
@@ -825,22 +870,22 @@ private:
                     lower = std::max<double>(lower, upper);
             }
         }
-        if (unreachable.empty()) return;
-        std::string list;
-        for (size_t i = 0; i < unreachable.size(); ++i) list += (i ? ", " : "") + unreachable[i];
-        std::string values;
+        if (unreachableCount == 0) return;
+        std::string message = Cat("[", WeatherNames[weather], "] zone thresholds out of order (");
         for (size_t i = 0; i + 1 < ZoneCount; ++i) {
-            values += (i ? ", " : "") + std::string(Zones[i].upperKey) + " " + Real(threshold(i));
+            Append(message, i ? ", " : "", Zones[i].upperKey, " ", Real(threshold(i)));
         }
+        message += "): the ";
+        for (size_t i = 0; i < unreachableCount; ++i) Append(message, i ? ", " : "", unreachable[i]);
+        message +=
+            " can no longer be reached; keep them ascending, NormalZoneEnd <= CloudZoneStart <= ... <= "
+            "SpaceZoneStart";
         int line = 0;
         for (size_t i = 1; i + 1 < ZoneCount && line == 0; ++i) {
             if (!(threshold(i) >= threshold(i - 1))) line = LineOfRead(WeatherReadIndex(weather, i));
         }
         if (line == 0) line = firstSectionLine_[3 + static_cast<size_t>(weather)];
-        Add(line, Severity::Error,
-            std::string("[") + WeatherNames[weather] + "] zone thresholds out of order (" + values + "): the " + list +
-                " can no longer be reached; keep them ascending, NormalZoneEnd <= CloudZoneStart <= ... <= "
-                "SpaceZoneStart");
+        Add(line, Severity::Error, std::move(message));
     }
 
     void CheckHotkeys() {
@@ -857,9 +902,9 @@ private:
                 if (keys[earlier].code != keys[later].code || DescribeKeyCode(keys[later].code).use != KeyCodeUse::Key)
                     continue;
                 Add(LineOfRead(keys[later].read), Severity::Warning,
-                    std::string(keys[later].name) + " and " + keys[earlier].name + " are both " +
-                        KeyPhrase(keys[later].code) + ": " + keys[earlier].name + " takes every release first, so " +
-                        keys[later].name + " never fires; give each action its own key");
+                    Cat(keys[later].name, " and ", keys[earlier].name, " are both ", KeyPhrase(keys[later].code), ": ",
+                        keys[earlier].name, " takes every release first, so ", keys[later].name,
+                        " never fires; give each action its own key"));
                 break;
             }
         }
@@ -939,8 +984,8 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
     const std::string alternatePath = AlternatePathBeside(file, redirect);
     const std::string alternateName = Printable(alternatePath);
     checker.Add(switchLine, Severity::Note,
-                "EnableAlternateConfigFile is 1: the module reads " + Quoted(Printable(redirect)) +
-                    " instead of this file, and nothing else here counts");
+                Cat("EnableAlternateConfigFile is 1: the module reads ", InQuotes{Printable(redirect)},
+                    " instead of this file, and nothing else here counts"));
     const FileContent alternate = readAlternate(alternatePath);
     if (!alternate.problem.empty()) {
         ConfigurationReads defaults;
@@ -949,8 +994,8 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
         StoreConfigurationReads(defaults, result.settings);
         const int nameLine = checker.LineOfRead(GlobalReadIndex(AlternateNameRow));
         checker.Add(nameLine != 0 ? nameLine : switchLine, Severity::Warning,
-                    "the alternate file " + Quoted(alternateName) + " " + alternate.problem +
-                        ": the module would use the default of every key");
+                    Cat("the alternate file ", InQuotes{alternateName}, " ", alternate.problem,
+                        ": the module would use the default of every key"));
         result.findings = checker.Finish();
         return result;
     }
@@ -962,8 +1007,8 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
     FileChecker other(alternateName, alternateBatch, result.settings);
     if (const char* again = ConfigurationRedirect(alternateBatch); again != nullptr) {
         other.Add(other.LineOfRead(GlobalReadIndex(AlternateSwitchRow)), Severity::Warning,
-                  "this file redirects again, to " + Quoted(Printable(again)) +
-                      ": the module follows one redirect only and reads this file");
+                  Cat("this file redirects again, to ", InQuotes{Printable(again)},
+                      ": the module follows one redirect only and reads this file"));
     }
     other.CheckLines(alternate.bytes);
     other.CheckRecord();
