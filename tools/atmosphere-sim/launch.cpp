@@ -12,19 +12,24 @@
 
 namespace fs = std::filesystem;
 
-Invocation ClassifyArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& subcommands) {
+Invocation ClassifyArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& subcommands,
+                             const std::vector<std::string>& options) {
     if (arguments.empty()) return Invocation::NoArgument;
     const std::string& first = arguments.front();
-    if (first.empty() || first.front() == '-' ||
-        std::find(subcommands.begin(), subcommands.end(), first) != subcommands.end()) {
-        return Invocation::Command;
-    }
+    const auto among = [&first](const std::vector<std::string>& names) {
+        return std::find(names.begin(), names.end(), first) != names.end();
+    };
+    if (first.empty() || among(subcommands) || among(options)) return Invocation::Command;
     std::error_code error;
-    const bool pathLike = fs::exists(PathFromText(first), error) || first.find_first_of("./\\") != std::string::npos;
-    return arguments.size() == 1 && pathLike ? Invocation::OpenFile : Invocation::UnknownCommand;
+    const bool exists = fs::exists(PathFromText(first), error);
+    // Any other option, or a mistyped one, is the parser's to explain.
+    if (first.front() == '-' && !exists) return Invocation::Command;
+    const bool pathLike = exists || first.find_first_of("./\\") != std::string::npos;
+    return pathLike ? Invocation::OpenFile : Invocation::UnknownCommand;
 }
 
-int CheckAndPreview(const std::string& configPath, std::ostream& out, std::ostream& err) {
+int CheckAndPreview(preview::RunRequest request, std::ostream& out, std::ostream& err) {
+    const std::string& configPath = request.configPath;
     std::error_code error;
     const fs::path file = fs::absolute(PathFromText(configPath), error);
     if (error || !fs::exists(file, error)) {
@@ -41,9 +46,7 @@ int CheckAndPreview(const std::string& configPath, std::ostream& out, std::ostre
     const int checked = preview::CheckCommand(configPath, out);
     out << '\n' << std::flush;
 
-    preview::RunRequest request;
-    request.configPath = configPath;
-    request.outputDirectory = (file.parent_path() / "preview").string();
+    if (request.outputDirectory.empty()) request.outputDirectory = (file.parent_path() / "preview").string();
     request.progress = preview::StandardErrorIsTerminal();
     const int previewed = preview::RunPreviewCommand(request, out, err);
     out << std::flush;

@@ -7,22 +7,27 @@
 #include <string>
 #include <vector>
 
+#include "tools/preview/commands.h"
+
 enum class Invocation {
     Command,         // a subcommand or an option (--help, --version): for the parser
     NoArgument,      // nothing at all: Explorer's double-click, or a bare call from a terminal
-    OpenFile,        // one argument that names a file (a drop) or looks like a path to one
-    UnknownCommand,  // a first word that is neither a subcommand nor a path
+    OpenFile,        // a first argument that names a file (a drop) or looks like a path to one, then run's options
+    UnknownCommand,  // a first word that is neither a subcommand, an option nor a path
 };
 
-// `arguments` without the program's name; `subcommands` the parser's.
-Invocation ClassifyArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& subcommands);
+// `arguments` without the program's name; `subcommands` and `options` (as
+// typed: "--help", "-h", "--version") the parser's.
+Invocation ClassifyArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& subcommands,
+                             const std::vector<std::string>& options);
 
-// Checks `configPath` (findings on `out`), then flies the default climb with
-// it and writes the preview into the folder "preview" beside the file
-// (summary on `out`); says on `err` which file it checks and where the
-// preview went. Returns 0, 1 when the check found an error, 2 when the file
-// is missing or not a file or the preview cannot be written.
-int CheckAndPreview(const std::string& configPath, std::ostream& out, std::ostream& err);
+// Checks `request.configPath` (findings on `out`), then flies the request
+// with it and writes the preview into `request.outputDirectory`, or when that
+// is empty into the folder "preview" beside the file (summary on `out`);
+// says on `err` which file it checks and where the preview went. Returns 0,
+// 1 when the check found an error, 2 when the file is missing or not a file,
+// an option is bad or the preview cannot be written.
+int CheckAndPreview(preview::RunRequest request, std::ostream& out, std::ostream& err);
 
 // Asks for Enter on `err` and returns when a line or the end of `in` comes.
 void WaitForEnter(std::istream& in, std::ostream& err);

@@ -12,6 +12,7 @@
 #include "config/settings.h"
 #include "sim/path_text.h"
 #include "tools/atmosphere-sim/check_command.h"
+#include "tools/atmosphere-sim/command_line.h"
 #include "tools/atmosphere-sim/config_command.h"
 #include "tools/atmosphere-sim/console.h"
 #include "tools/atmosphere-sim/launch.h"
@@ -30,6 +31,7 @@ Examples:
   atmosphere-sim run my.ini --flight examples/flight.csv --trace
   atmosphere-sim config my.ini --json
   atmosphere-sim my.ini          check my.ini and preview it into preview/ beside it
+  atmosphere-sim my.ini --weather rain   the same, in another weather (run's options)
 
 Started with no argument from Explorer (a double-click), it checks and
 previews the atmosphere.ini beside it into the folder preview/ beside that
@@ -47,9 +49,33 @@ std::string CommandList(const std::vector<std::string>& names, const std::string
     return list;
 }
 
-int ParseAndRun(CLI::App& app, int argc, char** argv, const int& exitCode) {
+// The options of `app` as they can be typed ("--help", "-h", "--version").
+std::vector<std::string> OptionNames(const CLI::App& app) {
+    std::vector<std::string> names;
+    for (const CLI::Option* option : app.get_options()) {
+        for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+        for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+    }
+    return names;
+}
+
+// Parses and runs a command: `arguments` start with the command's name, or
+// with an option of the tool's own (--help, --version).
+int ParseAndRun(CLI::App& app, const std::vector<std::string>& arguments, const int& exitCode) {
+    std::vector<std::string> typed;
+    const CLI::App* command = nullptr;
+    for (const CLI::App* candidate : app.get_subcommands({})) {
+        if (candidate->get_name() == arguments.front()) command = candidate;
+    }
+    if (command != nullptr) {
+        typed.push_back(arguments.front());
+        const auto rest = ReadAsTyped(*command, {arguments.begin() + 1, arguments.end()});
+        typed.insert(typed.end(), rest.begin(), rest.end());
+    } else {
+        typed = ReadAsTyped(app, arguments);
+    }
     try {
-        app.parse(argc, argv);
+        ParseArguments(app, typed);
     } catch (const CLI::ParseError& error) {
         // --help and --version end the parse with status 0; any real parse
         // error is a usage error.
@@ -58,15 +84,48 @@ int ParseAndRun(CLI::App& app, int argc, char** argv, const int& exitCode) {
     return exitCode;
 }
 
+// A file given first, as a drop gives it or as typed with run's options
+// after it: reads those options, then checks and previews the file.
+int OpenFile(const std::vector<std::string>& arguments, bool ownWindow) {
+    preview::RunRequest request;
+    request.configPath = arguments.front();
+    request.outputDirectory.clear();
+    CLI::App open{"Check a configuration file, then preview it (into preview/ beside it unless --output says)",
+                  "atmosphere-sim FILE"};
+    open.allow_windows_style_options(false);
+    AddRunOptions(open, request);
+    try {
+        ParseArguments(open, ReadAsTyped(open, {arguments.begin() + 1, arguments.end()}));
+    } catch (const CLI::ParseError& error) {
+        const int status = open.exit(error) == 0 ? 0 : 2;
+        if (ownWindow) WaitForEnter(std::cin, std::cerr);
+        return status;
+    }
+    request.progress = preview::StandardErrorIsTerminal();
+    int status = 2;
+    try {
+        status = CheckAndPreview(request, std::cout, std::cerr);
+    } catch (const std::exception& error) {
+        std::cerr << "atmosphere-sim: " << error.what() << '\n';
+    }
+    // Explorer closes the window as soon as the tool ends: keep it readable,
+    // whatever happened.
+    if (ownWindow) WaitForEnter(std::cin, std::cerr);
+    return status;
+}
+
 int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    // What Windows programs answer with their help.
+    for (std::string& argument : arguments) {
+        if (argument == "/?") argument = "--help";
+    }
     std::vector<std::string> subcommands;
     for (const CLI::App* command : app.get_subcommands({})) subcommands.push_back(command->get_name());
 
     const bool ownWindow = OwnsConsoleWindow();
-    std::string file;
-    switch (ClassifyArguments(arguments, subcommands)) {
-    case Invocation::Command: return ParseAndRun(app, argc, argv, exitCode);
+    switch (ClassifyArguments(arguments, subcommands, OptionNames(app))) {
+    case Invocation::Command: return ParseAndRun(app, arguments, exitCode);
     case Invocation::UnknownCommand:
         std::cerr << "atmosphere-sim: unknown command \"" << arguments.front() << "\"; the commands are "
                   << CommandList(subcommands, "and") << "\nRun with --help for examples.\n";
@@ -77,20 +136,10 @@ int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
                       << "\nRun with --help for examples.\n";
             return 2;
         }
-        file = (PathFromText(ExecutableDirectory()) / DefaultConfigFileName).string();
-        break;
-    case Invocation::OpenFile: file = arguments.front(); break;
+        return OpenFile({(PathFromText(ExecutableDirectory()) / DefaultConfigFileName).string()}, ownWindow);
+    case Invocation::OpenFile: return OpenFile(arguments, ownWindow);
     }
-    int status = 2;
-    try {
-        status = CheckAndPreview(file, std::cout, std::cerr);
-    } catch (const std::exception& error) {
-        std::cerr << "atmosphere-sim: " << error.what() << '\n';
-    }
-    // Explorer closes the window as soon as the tool ends: keep it readable,
-    // whatever happened.
-    if (ownWindow) WaitForEnter(std::cin, std::cerr);
-    return status;
+    return 2;
 }
 
 }  // namespace
@@ -98,6 +147,9 @@ int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {
 int main(int argc, char** argv) {
     PrepareStandardStreams();
     CLI::App app{"Check and preview an atmosphere.ini: the module's own code in a simulated game", "atmosphere-sim"};
+    // Before the commands are added, which inherit it: "/Games/my.ini" is a
+    // path on Windows too.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.set_version_flag("--version", "atmosphere-sim " ATMOSPHERE_VERSION, "Print the version and exit");
     app.footer(Footer);

@@ -20,6 +20,7 @@
 #include "config/configuration.h"
 #include "config/settings.h"
 #include "sim/path_text.h"
+#include "tools/common/weather_name.h"
 #include "tools/preview/chart.h"
 #include "tools/preview/checker.h"
 #include "tools/preview/flight.h"
@@ -158,7 +159,7 @@ std::array<std::string, 15> ClimbEveryWeather(const RunRequest& request) {
 }  // namespace
 
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err) {
-    const int weather = FindWeatherByName(request.weather.c_str());
+    const int weather = FindWeatherIgnoringCase(request.weather);
     if (weather < 0) {
         err << "atmosphere-sim: unknown weather \"" << request.weather << "\"; use one of:";
         for (const auto& name : WeatherNames) err << ' ' << name;

@@ -13,7 +13,7 @@ namespace preview {
 struct RunRequest {
     std::string configPath = DefaultConfigFileName;
     std::string outputDirectory = "preview";
-    std::string weather = "CLOUDS";  // upper-case weather name of the built-in climb
+    std::string weather = "CLOUDS";  // weather name of the built-in climb, any case
     float speed = 2.0f;              // units per frame, built-in climb
     bool inVehicle = false;
     float gameWind = 3.0f;   // the game's own wind speed

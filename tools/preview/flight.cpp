@@ -9,6 +9,7 @@
 #include <streambuf>
 
 #include "config/settings.h"
+#include "tools/common/weather_name.h"
 
 namespace preview {
 namespace {
@@ -176,9 +177,8 @@ long ParseFrameNumber(const std::string& cell, long previous, const LineError& e
 }
 
 int ParseWeather(const std::string& cell, const LineError& error) {
-    // A NUL would end the name early; no weather name holds one.
-    const int weather = cell.find('\0') == std::string::npos ? FindWeatherByName(cell.c_str()) : -1;
-    if (weather < 0) error.Fail("weather \"" + cell + "\" is none of the 15 upper-case weather names");
+    const int weather = FindWeatherIgnoringCase(cell);
+    if (weather < 0) error.Fail("weather \"" + cell + "\" is none of the 15 weather names");
     return weather;
 }
 

@@ -10,7 +10,7 @@
 // vehicle hold until changed; keys and tags act on their own frame only.
 //   frame     whole number, increasing from line to line
 //   altitude  of the player (or of the vehicle the player sits in)
-//   weather   one of the 15 upper-case weather names: the game's weather from then on
+//   weather   one of the 15 weather names, any case: the game's weather from then on
 //   vehicle   1 in a vehicle, 0 on foot
 //   keys      hotkeys released in that frame, separated by ';' or spaces:
 //             reload, onoff, debug (the configured keys) or a code such as 0x2E

@@ -1,14 +1,17 @@
 # atmosphere-sim as a person runs it from a terminal: --version, --help, the
 # exit codes (0 fine, 1 errors found, 2 usage or input error), results on
 # standard output and messages on standard error, and a file given alone
-# (as a drop gives it) checked and previewed beside itself without waiting.
-# The same script runs the Linux tool and, through wine, the Windows one.
+# (as a drop gives it) checked and previewed beside itself without waiting,
+# or followed by run's options. Arguments as people type them: "/?", a path
+# that starts with "/" or "-", weather names in any case. The same script
+# runs the Linux tool and, through wine, the Windows one.
 # Inputs: TOOL, RUNNER (wine for the Windows tool, else empty), VERSION,
 # SHIPPED (atmosphere.ini), WORK (scratch folder).
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/mods" "${WORK}/a folder.ini")
 file(COPY "${SHIPPED}" DESTINATION "${WORK}/mods")
 file(WRITE "${WORK}/mods/broken.ini" "[CLOUDS]\nNormalZoneEnd=800\nCloudZoneStart=700\n")
+file(WRITE "${WORK}/-dash.ini" "[CLOUDS]\nNormalZoneEnd=800\nCloudZoneStart=700\n")
 
 include(${CMAKE_CURRENT_LIST_DIR}/expect.cmake)
 
@@ -25,7 +28,15 @@ foreach(part "Examples:" "atmosphere-sim check my.ini" "Exit status: 0 fine, 1 e
   expect_in(out "${part}")
 endforeach()
 
-foreach(arguments "frobnicate" "frobnicate;mods/atmosphere.ini")
+# "/?" is the help wherever it stands, as in every Windows program.
+foreach(arguments "/?" "check;/?" "run;mods/atmosphere.ini;/?")
+  run_tool(${arguments})
+  expect_status(0)
+  expect_in(out "Usage: atmosphere-sim")
+  expect_not_in(err "not found")
+endforeach()
+
+foreach(arguments "frobnicate" "frobnicate;mods/atmosphere.ini" "frobnicate;--weather;RAIN")
   run_tool(${arguments})
   expect_status(2)
   expect_in(err "unknown command \"frobnicate\"; the commands are config, run and check")
@@ -38,7 +49,8 @@ expect_in(err "a command is required: config, run or check")
 expect_not_in(err "Press Enter")
 
 # Parse errors of the parser itself are usage errors too.
-foreach(arguments "run;--speed;fast" "check;a;b" "config" "--frobnicate")
+foreach(arguments "run;--speed;fast" "check;a;b" "config" "--frobnicate" "mods/atmosphere.ini;--speed;fast"
+        "mods/atmosphere.ini;--frobnicate")
   run_tool(${arguments})
   expect_status(2)
 endforeach()
@@ -50,6 +62,25 @@ if(NOT err STREQUAL "")
   fail("nothing on stderr")
 endif()
 
+# An absolute path starts with "/" (under wine, a path from the root of the
+# current drive): a path, never an option. So is a file whose name starts
+# with "-", where it exists.
+run_tool(check "${WORK}/mods/broken.ini")
+expect_status(1)
+expect_in(out "/mods/broken.ini:3: error:")
+run_tool(check -dash.ini)
+expect_status(1)
+expect_in(out "-dash.ini:3: error:")
+run_tool(config --json -dash.ini)
+expect_status(0)
+expect_in(out "\"CloudZoneStart\": 700")
+
+run_tool(run mods/atmosphere.ini --output "out/a/b" --speed 40 --weather rain)
+expect_status(0)
+expect_in(out "Flight: climb in RAIN")
+run_tool(run mods/atmosphere.ini --output "out/a/b" --speed 40 --weather SUNNY)
+expect_status(2)
+expect_in(err "unknown weather \"SUNNY\"")
 run_tool(run mods/atmosphere.ini --output "out/a/b" --speed 40)
 expect_status(0)
 expect_in(out "Flight: climb in CLOUDS")
@@ -66,6 +97,18 @@ expect_in(err "the preview is in")
 expect_not_in(err "Press Enter")
 expect_file("${WORK}/mods/preview/chart.svg")
 expect_file("${WORK}/mods/preview/timeline.csv")
+
+# A file first takes run's options; the preview goes beside it unless
+# --output says otherwise.
+run_tool(mods/atmosphere.ini --weather Thunder --speed 40)
+expect_status(0)
+expect_in(out "mods/atmosphere.ini: no problems found")
+expect_in(out "Flight: climb in THUNDER")
+file(READ "${WORK}/mods/preview/timeline.csv" timeline)
+expect_in(timeline ",THUNDER,")
+run_tool("${WORK}/mods/atmosphere.ini" -o elsewhere --speed 40)
+expect_status(0)
+expect_file("${WORK}/elsewhere/report.html")
 
 run_tool(mods/broken.ini)
 expect_status(1)

@@ -201,7 +201,7 @@ TEST(PreviewFlightFile, ReplaysKeyFramesHotkeysAndTags) {
     const std::string path = dir.Write("flight.csv",
                                        "# a short hop\n"
                                        "frame,altitude,weather,vehicle,keys,tags\n"
-                                       "0,0,THUNDER,0,,\n"
+                                       "0,0,Thunder,0,,\n"  // weather names in any case
                                        "10,1000,,1,debug,fileindex=3\n"
                                        "20,500,,,reload;onoff,reload=1\n");
     const auto flight = preview::ReadFlightFile(path, 2, false, 3.0f);
@@ -264,9 +264,9 @@ TEST(PreviewRunCommand, BadInputWritesNothing) {
     request.configPath = ShippedIni;
     request.outputDirectory = (dir.path() / "out").string();
 
-    request.weather = "Clouds";
+    request.weather = "Cloudy";
     EXPECT_EQ(preview::RunPreviewCommand(request, out, err), 2);
-    EXPECT_NE(err.str().find("unknown weather \"Clouds\""), std::string::npos);
+    EXPECT_NE(err.str().find("unknown weather \"Cloudy\""), std::string::npos);
     EXPECT_FALSE(fs::exists(request.outputDirectory));
 
     request.weather = "CLOUDS";

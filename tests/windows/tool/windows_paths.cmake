@@ -1,6 +1,8 @@
 # Windows paths given to the tool under wine: drive letters, backslashes,
 # spaces, relative paths up and down, and output folders that do not exist
-# yet, nested. Inputs: WINE, TOOL (atmosphere-sim.exe), SHIPPED
+# yet, nested; and the paths that start with "/" or "\" (a Unix path, a path
+# from the root of the current drive), which read exactly what the Linux
+# tool reads. Inputs: WINE, TOOL (atmosphere-sim.exe), LINUX_TOOL, SHIPPED
 # (atmosphere.ini), FLIGHT (a flight file), WORK (scratch folder).
 include(${CMAKE_CURRENT_LIST_DIR}/../../tools/atmosphere-sim/expect.cmake)
 
@@ -30,6 +32,42 @@ foreach(path "${folder}\\my settings.ini" "z:${WORK}/my settings.ini" "sub\\..\\
   if(NOT out STREQUAL reference)
     fail("the settings of my settings.ini")
   endif()
+endforeach()
+
+# A path from the root, as typed on Windows ("\Games\my.ini", "/Games/my.ini")
+# or as a Unix path reaches the tool under wine, and forward slashes after a
+# drive letter: each command, and the file given alone, reads what the
+# Linux tool reads from the same file.
+file(WRITE "${WORK}/sub/rain.ini" "[RAIN]\nNormalZoneEnd=500\nCloudZoneStart=600\nCloudZoneEnd=650,5\n")
+execute_process(COMMAND "${LINUX_TOOL}" config "${WORK}/sub/rain.ini" --json OUTPUT_VARIABLE linux_config)
+execute_process(COMMAND "${LINUX_TOOL}" check "${WORK}/sub/rain.ini" OUTPUT_VARIABLE linux_check)
+execute_process(COMMAND "${LINUX_TOOL}" run "${WORK}/sub/rain.ini" --weather RAIN --speed 25 --output "${WORK}/linux"
+                OUTPUT_QUIET ERROR_QUIET)
+file(READ "${WORK}/linux/timeline.csv" linux_timeline)
+string(REPLACE "/" "\\" from_root "${WORK}/sub/rain.ini")
+set(index 0)
+foreach(path "${WORK}/sub/rain.ini" "${from_root}" "Z:${WORK}/sub/rain.ini" "sub/../sub/rain.ini")
+  math(EXPR index "${index} + 1")
+  run_tool(config "${path}" --json)
+  if(NOT out STREQUAL linux_config)
+    fail("the settings the Linux tool reads from sub/rain.ini")
+  endif()
+  run_tool(check "${path}")
+  expect_status(0)
+  # The findings, each after the path as given.
+  string(REPLACE "${WORK}/sub/rain.ini:" "" linux_findings "${linux_check}")
+  string(REPLACE "${path}:" "" findings "${out}")
+  if(NOT findings STREQUAL linux_findings OR findings STREQUAL "")
+    fail("the findings the Linux tool gives for sub/rain.ini:\n${linux_check}")
+  endif()
+  foreach(form "run;${path}" "${path}")
+    run_tool(${form} --weather rain --speed 25 --output "out-${index}")
+    file(READ "${WORK}/out-${index}/timeline.csv" timeline)
+    if(NOT timeline STREQUAL linux_timeline)
+      fail("the timeline the Linux tool flies with sub/rain.ini")
+    endif()
+    file(REMOVE_RECURSE "${WORK}/out-${index}")
+  endforeach()
 endforeach()
 
 # An alternate file named with a backslash, in a folder below.
