@@ -11,6 +11,8 @@
 #include "atmosphere/zone.h"
 #include "config/configuration.h"
 #include "config/text_copy.h"
+#include "debug/log_events.h"
+#include "debug/module_log.h"
 #include "debug/overlay.h"
 #include "host/host_api.h"
 #include "host/key_state.h"
@@ -103,8 +105,16 @@ void TakeBooleanCommand(int32_t player, const char* tag, bool& request) {
 void TakeEntityTagCommands(int32_t player) {
     if (natives::IsEntityTagRegistered(FileIndexTag, natives::EntityTagTypeInteger) != 0) {
         const int32_t fileIndex = natives::ReadIntegerEntityTag(player, FileIndexTag);
-        // Only chooses the file of the next reload; it triggers none.
-        if (fileIndex > 0) std::snprintf(ConfigFileName, sizeof ConfigFileName, "atmosphere%d.ini", fileIndex);
+        // Only chooses the file of the next reload; it triggers none. The
+        // tag stays set and is read every pass: only a new name is logged.
+        if (fileIndex > 0) {
+            char chosen[ConfigFileNameSize];
+            std::snprintf(chosen, sizeof chosen, "atmosphere%d.ini", fileIndex);
+            if (std::strcmp(chosen, ConfigFileName) != 0) {
+                CopyText(ConfigFileName, chosen);
+                LogFileIndex(ConfigFileName);
+            }
+        }
     }
     TakeBooleanCommand(player, ReloadTag, Script.reloadRequested);
     TakeBooleanCommand(player, EnabledTag, Script.enableToggleRequested);
@@ -113,17 +123,23 @@ void TakeEntityTagCommands(int32_t player) {
 
 // Key codes are read from the settings at each test, so a reload earlier in
 // the pass already changes the keys tested after it. The key is always
-// tested first, so a release is consumed even when a request is pending.
-bool HotkeyOrRequest(int32_t keyCode, bool request) {
-    return ConsumeKeyRelease(static_cast<uint32_t>(keyCode)) || request;
+// tested first, so a release is consumed even when a request is pending;
+// `source` tells the log which of the two it was.
+bool HotkeyOrRequest(int32_t keyCode, bool request, CommandSource& source) {
+    source = CommandSource::Key;
+    if (ConsumeKeyRelease(static_cast<uint32_t>(keyCode))) return true;
+    source = CommandSource::Tag;
+    return request;
 }
 
-void SwitchOnOrOff() {
+void SwitchOnOrOff(CommandSource source, int32_t keyCode) {
     if (!Script.enabled) {
         Script.enabled = true;
+        LogSwitch(true, source, keyCode, false);
         return;
     }
-    if (!Zone.ZoneState.inNormalZone) {
+    const bool handBack = !Zone.ZoneState.inNormalZone;
+    if (handBack) {
         RestoreDefaults();
         // The next enabled pass then treats the player as arriving from the
         // normal zone.
@@ -131,6 +147,15 @@ void SwitchOnOrOff() {
         Zone.ZoneState.inNormalZone = true;
     }
     Script.enabled = false;
+    LogSwitch(false, source, keyCode, handBack);
+}
+
+// Every load, and what the log says of it: the new [DEBUG] Log decides
+// whether these lines, and those that follow, are written.
+void Load() {
+    LoadConfiguration(ConfigFileName, true);
+    LogLoad(LastLoad, Settings);
+    SettleLog(Settings.Log);
 }
 
 }  // namespace
@@ -146,9 +171,9 @@ void SetModuleDirectoryFromPath(const char* path, uint32_t length) {
     CopyText(ModuleDirectory, keep + 1, path);
 }
 
-bool ScanForSignature() {
+FlagByteOutcome ScanForSignature() {
     const unsigned char* found = FindSignature(platform::GameImage());
-    if (found == nullptr) return false;
+    if (found == nullptr) return FlagByteOutcome::NotFound;
     const unsigned char* field = found + DisplacementOffset;
     const uint32_t raw = static_cast<uint32_t>(field[0]) | static_cast<uint32_t>(field[1]) << 8 |
                          static_cast<uint32_t>(field[2]) << 16 | static_cast<uint32_t>(field[3]) << 24;
@@ -157,14 +182,21 @@ bool ScanForSignature() {
     // arithmetic would be undefined; the platform refuses such a write.
     const uintptr_t target = reinterpret_cast<uintptr_t>(found) + NextInstructionOffset +
                              static_cast<uintptr_t>(static_cast<intptr_t>(displacement));
-    platform::WriteImageByte(reinterpret_cast<unsigned char*>(target), 0);
-    return true;
+    auto* flag = reinterpret_cast<unsigned char*>(target);
+    // Read only where the byte is readable: the log tells a flag that was
+    // already clear from one this start-up cleared.
+    const platform::MemoryRange readable = platform::ReadableRangeAt(flag, flag + 1);
+    const bool alreadyZero = readable.end > readable.begin && *flag == 0;
+    if (!platform::WriteImageByte(flag, 0)) return FlagByteOutcome::NotWritable;
+    return alreadyZero ? FlagByteOutcome::AlreadyZero : FlagByteOutcome::Set;
 }
 
 void AtmosphereStartup() {
     char path[ModuleDirectorySize] = {};
     SetModuleDirectoryFromPath(path, platform::GameExecutablePath(path, sizeof path));
-    ScanForSignature();
+    BeginLog();
+    LogStart();
+    LogFlagByte(ScanForSignature());
     Script.enabled = true;
     Script.debugMode = false;
     LoadWeatherHashes();
@@ -172,23 +204,26 @@ void AtmosphereStartup() {
     // Written so that a NaN fraction takes the from-hash.
     const uint32_t startWeather = Script.transitionFraction >= 0.5f ? Zone.transitionToHash : Zone.transitionFromHash;
     Zone.currentWeatherIndex = WeatherIndexOfHash(startWeather, 0);
-    LoadConfiguration(ConfigFileName, true);
+    Load();
     Script.startupCompleted = true;
 }
 
 void AtmospherePass() {
-    if (HotkeyOrRequest(Settings.ReloadKey, Script.reloadRequested)) {
+    CommandSource source{};
+    if (const int32_t key = Settings.ReloadKey; HotkeyOrRequest(key, Script.reloadRequested, source)) {
+        LogReload(source, key);
         natives::ClearTimecycleModifier();
-        LoadConfiguration(ConfigFileName, true);
+        Load();
         Script.reloadRequested = false;
     }
-    if (HotkeyOrRequest(Settings.OnOffKey, Script.enableToggleRequested)) {
-        SwitchOnOrOff();
+    if (const int32_t key = Settings.OnOffKey; HotkeyOrRequest(key, Script.enableToggleRequested, source)) {
+        SwitchOnOrOff(source, key);
         Script.enableToggleRequested = false;
     }
-    if (HotkeyOrRequest(Settings.DebugKey, Script.debugToggleRequested)) {
+    if (const int32_t key = Settings.DebugKey; HotkeyOrRequest(key, Script.debugToggleRequested, source)) {
         Script.debugToggleRequested = false;
         Script.debugMode = !Script.debugMode;
+        LogDebugMode(Script.debugMode, source, key);
     }
 
     const int32_t player = natives::PlayerCharacter();
@@ -233,6 +268,7 @@ void ResetAtmosphereModule() {
     ResetZoneState();
     ResetLightningState();
     ResetDebugOverlay();
+    ResetModuleLog();
     ModuleDirectory[0] = '\0';
     CopyText(ConfigFileName, DefaultConfigFileName);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "config/settings.h"
+#include "debug/log_events.h"
 
 struct ScriptModuleState {
     bool reloadRequested;        // "\"reload\"" tag seen; consumed at the top of the next pass
@@ -31,8 +32,9 @@ void AtmosphereScript();
 // weather hashes it would hand over are all 0 and name no weather.
 void RestoreDefaults();
 
-// The start-up of AtmosphereScript: module directory, signature scan, weather
-// hashes, the transition in force and its row, the first configuration load.
+// The start-up of AtmosphereScript: module directory, the log, signature
+// scan, weather hashes, the transition in force and its row, the first
+// configuration load.
 void AtmosphereStartup();
 
 // One pass of the loop, everything but the closing scriptWait(0): hotkeys,
@@ -48,9 +50,9 @@ void SetModuleDirectoryFromPath(const char* path, uint32_t length);
 
 // Searches the readable memory of the game executable's image for the flag
 // test's signature and clears the flag byte its displacement points at.
-// Returns whether the signature was found (the write itself is skipped when
-// the byte is not writable image memory).
-bool ScanForSignature();
+// Returns what became of the byte: not found, not writable image memory
+// (the write is skipped), set, or found 0 already.
+FlagByteOutcome ScanForSignature();
 
 // Puts the state of the script, the zone ladder, the lightning scheduler and
 // the overlay back to their load-time values, with ModuleDirectory empty and

@@ -27,6 +27,8 @@ set(ATMOSPHERE_INCLUDE_DIR ${PROJECT_SOURCE_DIR})
 function(atmosphere_add_module_library)
   add_library(atmosphere_module STATIC ${ATMOSPHERE_MODULE_SOURCES})
   target_include_directories(atmosphere_module PUBLIC ${ATMOSPHERE_INCLUDE_DIR})
+  # The log's first line names it.
+  target_compile_definitions(atmosphere_module PRIVATE ATMOSPHERE_VERSION="${PROJECT_VERSION}")
 endfunction()
 
 # Links `target` with the module library and `backend`. The two refer to each

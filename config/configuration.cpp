@@ -16,9 +16,11 @@
 
 char ModuleDirectory[ModuleDirectorySize] = "";
 char ConfigFileName[ConfigFileNameSize] = "atmosphere.ini";  // DefaultConfigFileName
+LoadReport LastLoad{};
 
 // A load reads its file once: every read must fit one pass of the reader.
 static_assert(ConfigurationReadCount <= platform::ProfileReadsPerPass);
+static_assert(AlternateNameSize == SettingTextSize, "the alternate name is read as any text");
 
 namespace {
 
@@ -115,22 +117,51 @@ void StoreConfigurationReads(const ConfigurationReads& batch, AtmosphereSettings
     }
 }
 
-bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, bool allowAlternate) {
+namespace {
+
+// Reads one file into the batch and tells what it found.
+void ReadInto(ConfigurationSource source, const char* fileName, ConfigurationFileReport& report) {
     PrepareConfigurationReads(Batch);
-    char path[ModuleDirectorySize];
-    if (JoinPath(path, fileName)) {
-        source(path, Batch.reads, ConfigurationReadCount);
+    report = ConfigurationFileReport{};
+    if (JoinPath(report.path, fileName)) {
+        const platform::ProfileFileResult result = source(report.path, Batch.reads, ConfigurationReadCount);
+        report.found = result.found;
+        report.bytes = result.bytes;
     } else {
         for (platform::ProfileRead& read : Batch.reads) UseDefaults(read);
     }
+}
 
-    if (const char* redirect = ConfigurationRedirect(Batch); redirect != nullptr && allowAlternate) {
-        // The nested load reuses the batch: keep the name apart first.
-        char alternate[SettingTextSize];
-        CopyText(alternate, redirect);
-        LoadConfigurationWith(source, alternate, false);
-        return true;
+// How many stored settings the batch's file gave, and how many defaulted.
+void CountSources(const ConfigurationReads& batch, LoadReport& report) {
+    report.fromFile = 0;
+    report.fromDefaults = 0;
+    size_t index = 0;
+    const auto count = [&](const SettingKey& key) {
+        if (key.offset != NotStored) ++(batch.reads[index].line != 0 ? report.fromFile : report.fromDefaults);
+        ++index;
+    };
+    for (const SettingKey& key : GlobalSettingKeys) count(key);
+    for (int weather = 0; weather < WeatherCount; ++weather) {
+        for (const SettingKey& key : WeatherSettingKeys) count(key);
     }
+}
+
+}  // namespace
+
+bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, bool allowAlternate) {
+    LastLoad.redirected = false;
+    LastLoad.alternateName[0] = '\0';
+    ReadInto(source, fileName, LastLoad.file);
+    if (const char* redirect = ConfigurationRedirect(Batch); redirect != nullptr && allowAlternate) {
+        // The alternate file's read reuses the batch: keep the name apart first.
+        CopyText(LastLoad.alternateName, redirect);
+        LastLoad.redirected = true;
+        // One level only: whatever the alternate file says of another file
+        // is not followed.
+        ReadInto(source, LastLoad.alternateName, LastLoad.alternate);
+    }
+    CountSources(Batch, LastLoad);
     StoreConfigurationReads(Batch, Settings);
     return true;
 }

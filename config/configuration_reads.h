@@ -41,8 +41,9 @@ const char* ConfigurationRedirect(const ConfigurationReads& batch);
 void StoreConfigurationReads(const ConfigurationReads& batch, AtmosphereSettings& record);
 
 // Answers every read of a batch from the file at `path`; returns whether the
-// file was there (a source that cannot tell returns true).
-using ConfigurationSource = bool (*)(const char* path, platform::ProfileRead* reads, size_t count);
+// file was there and its size (a source that cannot tell says found, 0 bytes).
+using ConfigurationSource = platform::ProfileFileResult (*)(const char* path, platform::ProfileRead* reads,
+                                                            size_t count);
 
 // LoadConfiguration with its reads answered by `source`.
 bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, bool allowAlternate);

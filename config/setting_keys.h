@@ -88,6 +88,9 @@ inline constexpr SettingKey GlobalSettingKeys[] = {
     ATMOSPHERE_GLOBAL_KEY("DEBUG", TextColorRed, Integer, 255, nullptr),
     ATMOSPHERE_GLOBAL_KEY("DEBUG", TextColorGreen, Integer, 255, nullptr),
     ATMOSPHERE_GLOBAL_KEY("DEBUG", TextColorBlue, Integer, 0, nullptr),
+    // A flag like the others, but on when absent: the log is what a player
+    // sends when something does not work.
+    ATMOSPHERE_GLOBAL_KEY("DEBUG", Log, Flag, 1, nullptr),
 };
 inline constexpr size_t GlobalSettingKeyCount = sizeof GlobalSettingKeys / sizeof GlobalSettingKeys[0];
 inline constexpr size_t AlternateSwitchRow = 0;  // GLOBAL/EnableAlternateConfigFile

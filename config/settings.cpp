@@ -72,6 +72,7 @@ constexpr AtmosphereSettings StartSettings() {
     s.TextColorRed = 255;
     s.TextColorGreen = 245;
     s.TextColorBlue = 195;
+    s.Log = true;
     for (int w = 0; w < WeatherCount; ++w) {
         WeatherSettings& row = s.Weather[w];
         row.NormalZoneEnd = 800.0f;

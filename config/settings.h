@@ -65,6 +65,7 @@ struct AtmosphereSettings {
     int32_t TextColorRed;  // debug text colour, passed to the host unchanged
     int32_t TextColorGreen;
     int32_t TextColorBlue;
+    bool Log;              // write atmosphere.log beside the game
     WeatherSettings Weather[WeatherCount];  // one row per WeatherIndex
 };
 

@@ -3,6 +3,8 @@
 // unregisters both at unload. It sits above every other folder, since it is
 // the one place that ties the host binding to the script.
 #include "atmosphere/script.h"
+#include "debug/log_events.h"
+#include "debug/module_log.h"
 #include "host/host_api.h"
 #include "host/key_state.h"
 
@@ -17,6 +19,8 @@ extern "C" int DllMain(ModuleHandle instance, uint32_t reason, void*) {
         RestoreDefaults();
         scriptUnregister(instance);
         keyboardHandlerUnregister(RecordKeyMessage);
+        LogUnload(Script.startupCompleted);
+        EndLog();
         break;
     default:  // thread attach and detach: nothing to do
         break;

@@ -116,6 +116,13 @@ uint32_t GameExecutablePath(char* buffer, uint32_t capacity) {
 
 uint32_t TickCount() { return 1000; }
 
+LocalTime LocalTimeNow() { return {2026, 1, 1, 0, 0, 1, 0}; }
+
+// No file: the module finds its log cannot be opened and writes none.
+bool OpenLogFile(const char*, bool) { return false; }
+bool AppendLogFile(const char*, size_t) { return false; }
+void CloseLogFile() {}
+
 int Random() {
     host.randomState = host.randomState * 214013u + 2531011u;
     return static_cast<int>((host.randomState >> 16) & 0x7FFF);

@@ -1,4 +1,4 @@
-// The file reads of the platform seam on Linux and other POSIX systems, for
+// The file reads and stamps of the platform seam on Linux and other POSIX systems, for
 // the module on the simulated host: the module's path comes with Windows
 // separators (the host reports the game's path that way), the file system
 // wants '/'.
@@ -16,16 +16,33 @@ namespace {
 constexpr size_t PathCapacity = 1024;  // longer paths read as no file
 constexpr size_t ChunkSize = 32 * 1024;
 
-}  // namespace
-
-bool ReadFileBytes(const char* path, FileChunkSink sink, void* context) {
-    char nativePath[PathCapacity];
+// The module's path with '/' for '\\'; false when it does not fit.
+bool NativePath(const char* path, char (&nativePath)[PathCapacity]) {
     size_t length = 0;
     for (; path[length] != '\0'; ++length) {
         if (length + 1 >= sizeof nativePath) return false;
         nativePath[length] = path[length] == '\\' ? '/' : path[length];
     }
     nativePath[length] = '\0';
+    return true;
+}
+
+}  // namespace
+
+FileStamp ReadFileStamp(const char* path) {
+    char nativePath[PathCapacity];
+    struct stat status {};
+    if (!NativePath(path, nativePath) || stat(nativePath, &status) != 0 || !S_ISREG(status.st_mode)) {
+        return {false, 0, 0};
+    }
+    const auto seconds = static_cast<uint64_t>(status.st_mtim.tv_sec);
+    return {true, static_cast<uint64_t>(status.st_size),
+            seconds * 1000000000u + static_cast<uint64_t>(status.st_mtim.tv_nsec)};
+}
+
+bool ReadFileBytes(const char* path, FileChunkSink sink, void* context) {
+    char nativePath[PathCapacity];
+    if (!NativePath(path, nativePath)) return false;
 
     const int file = open(nativePath, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (file < 0) return false;

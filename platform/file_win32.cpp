@@ -1,4 +1,4 @@
-// The file reads of the platform seam on Windows, apart from the rest of it
+// The file reads and stamps of the platform seam on Windows, apart from the rest of it
 // (platform_win32.cpp) so that the tool, which takes the rest from the
 // simulated host, reads files as the module does. kernel32 only.
 #define WIN32_LEAN_AND_MEAN
@@ -27,6 +27,18 @@ bool ReadFileBytes(const char* path, FileChunkSink sink, void* context) {
     }
     CloseHandle(file);
     return true;
+}
+
+FileStamp ReadFileStamp(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return {false, 0, 0};
+    }
+    const uint64_t size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    const uint64_t written =
+        static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+    return {true, size, written};
 }
 
 }  // namespace platform

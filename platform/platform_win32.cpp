@@ -29,6 +29,40 @@ uint32_t GameExecutablePath(char* buffer, uint32_t capacity) { return GetModuleF
 
 uint32_t TickCount() { return GetTickCount(); }
 
+LocalTime LocalTimeNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+namespace {
+
+HANDLE logFile = INVALID_HANDLE_VALUE;  // the open log, or none
+
+}  // namespace
+
+bool OpenLogFile(const char* path, bool empty) {
+    CloseLogFile();
+    // Every sharing flag: a player may read the log in an editor, or delete
+    // it, while the game runs, and neither may fail the module.
+    logFile = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          empty ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return logFile != INVALID_HANDLE_VALUE;
+}
+
+bool AppendLogFile(const char* bytes, size_t size) {
+    if (logFile == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    // WriteFile hands the bytes to the system before it returns: they reach
+    // the disk even when the game crashes a moment later.
+    return WriteFile(logFile, bytes, static_cast<DWORD>(size), &written, nullptr) && written == size;
+}
+
+void CloseLogFile() {
+    if (logFile != INVALID_HANDLE_VALUE) CloseHandle(logFile);
+    logFile = INVALID_HANDLE_VALUE;
+}
+
 int Random() { return std::rand(); }
 
 MemoryRange GameImage() {

@@ -473,7 +473,10 @@ void FinishPass() {
     }
 }
 
-void FeedChunk(const unsigned char* data, size_t size, void*) { FeedProfile(lexer, data, size); }
+void FeedChunk(const unsigned char* data, size_t size, void* bytes) {
+    *static_cast<uint64_t*>(bytes) += size;
+    FeedProfile(lexer, data, size);
+}
 
 }  // namespace
 
@@ -486,19 +489,24 @@ void ReadProfileFromMemory(const unsigned char* data, size_t size, ProfileRead* 
     }
 }
 
-bool ReadProfileFile(const char* path, ProfileRead* reads, size_t count) {
-    bool read = true;
+ProfileFileResult ReadProfileFile(const char* path, ProfileRead* reads, size_t count) {
+    ProfileFileResult result{true, 0};
     for (size_t first = 0; first < count; first += ProfileReadsPerPass) {
         const size_t batch = count - first < ProfileReadsPerPass ? count - first : ProfileReadsPerPass;
         BeginPass(reads + first, batch);
-        if (!ReadFileBytes(path, FeedChunk, nullptr)) {
-            read = false;
+        uint64_t bytes = 0;
+        if (!ReadFileBytes(path, FeedChunk, &bytes)) {
+            result.found = false;
             ReadProfileWithoutFile(reads + first, batch);
             continue;
         }
+        // A batch that takes several passes reads the file several times;
+        // the first read tells its size.
+        if (first == 0) result.bytes = bytes;
         FinishPass();
     }
-    return read;
+    if (!result.found) result.bytes = 0;
+    return result;
 }
 
 void ReadProfileWithoutFile(ProfileRead* reads, size_t count) {

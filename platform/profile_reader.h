@@ -44,11 +44,19 @@ struct ProfileRead {
 // Answers the reads as if `size` bytes at `data` were the whole file.
 void ReadProfileFromMemory(const unsigned char* data, size_t size, ProfileRead* reads, size_t count);
 
+// What reading a file found.
+struct ProfileFileResult {
+    bool found;      // the file was there and read
+    uint64_t bytes;  // bytes read (0 when not found)
+
+    explicit operator bool() const { return found; }
+};
+
 // Answers the reads from the file at `path`, streamed through
 // platform::ReadFileBytes: one read of the file per ProfileReadsPerPass
 // reads. A file that cannot be read gives every read its default, as the
-// profile functions give for an absent file. Returns whether it was read.
-bool ReadProfileFile(const char* path, ProfileRead* reads, size_t count);
+// profile functions give for an absent file.
+ProfileFileResult ReadProfileFile(const char* path, ProfileRead* reads, size_t count);
 
 // Answers the reads as the profile functions do when the file is absent.
 void ReadProfileWithoutFile(ProfileRead* reads, size_t count);

@@ -13,6 +13,7 @@
 
 #include "host/host_api.h"
 #include "sim/backend.h"
+#include "sim/path_text.h"
 
 namespace sim {
 namespace {
@@ -37,6 +38,7 @@ struct Session::State {
     uint32_t randomSeed = 1;  // the C runtime's generator, never seeded
     bool loaded = false;
     std::string gameDirectory;  // backslashes
+    std::FILE* log = nullptr;   // the module's log, while open
 
     // What the module has registered.
     ModuleHandle instance = nullptr;
@@ -85,6 +87,7 @@ Session::~Session() {
     // Stops the script where it waits; the module is not told (a process
     // that is killed does not unload its libraries either).
     state_->coroutine.reset();
+    CloseLog();
     backend::DetachGame();
     if (current_ == this) current_ = nullptr;
 }
@@ -153,6 +156,60 @@ void Session::RunFrames(uint32_t count) {
 }
 
 uint32_t Session::Frame() const { return state_->frame; }
+
+// --- The module's log ------------------------------------------------------------
+
+bool Session::OpenLog(const char* path, bool empty) {
+    CloseLog();
+    std::string file = state_->options.logFile.value_or(path);
+    if (file.empty()) return false;
+    if (!state_->options.logFile) {
+        // The module's own path, with the Windows separators the game's path has.
+        for (char& c : file) c = c == '\\' ? '/' : c;
+    }
+    state_->log = std::fopen(PathFromText(file).string().c_str(), empty ? "wb" : "ab");
+    return state_->log != nullptr;
+}
+
+bool Session::AppendLog(const char* bytes, size_t size) {
+    if (state_->log == nullptr) return false;
+    // Flushed line by line, as the module's writes reach the system at once.
+    return std::fwrite(bytes, 1, size, state_->log) == size && std::fflush(state_->log) == 0;
+}
+
+void Session::CloseLog() {
+    if (state_->log != nullptr) std::fclose(state_->log);
+    state_->log = nullptr;
+}
+
+platform::LocalTime LocalTimeAt(uint32_t tick) {
+    constexpr uint32_t MillisecondsPerDay = 86400000u;
+    uint32_t days = tick / MillisecondsPerDay;
+    uint32_t within = tick % MillisecondsPerDay;
+    uint16_t year = 2026;
+    uint16_t month = 1;
+    const auto daysInMonth = [](uint16_t y, uint16_t m) -> uint32_t {
+        constexpr uint32_t lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+        return m == 2 && leap ? 29 : lengths[m - 1];
+    };
+    while (days >= daysInMonth(year, month)) {
+        days -= daysInMonth(year, month);
+        if (++month > 12) {
+            month = 1;
+            ++year;
+        }
+    }
+    platform::LocalTime time{};
+    time.year = year;
+    time.month = month;
+    time.day = static_cast<uint16_t>(days + 1);
+    time.hour = static_cast<uint16_t>(within / 3600000u);
+    time.minute = static_cast<uint16_t>(within / 60000u % 60);
+    time.second = static_cast<uint16_t>(within / 1000u % 60);
+    time.millisecond = static_cast<uint16_t>(within % 1000u);
+    return time;
+}
 
 // --- Keyboard -------------------------------------------------------------------
 

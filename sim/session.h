@@ -19,10 +19,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/host_api.h"
+#include "platform/platform.h"
 #include "sim/image.h"
 #include "sim/trace.h"
 #include "sim/world.h"
@@ -50,7 +52,16 @@ struct SessionOptions {
     // Keep a copy of the world after every frame for History(). Long runs
     // that only look at the live world switch it off.
     bool keepHistory = true;
+    // Where the module's log goes. Unset: where the module asks (its
+    // atmosphere.log in the game folder), as in the game. A path: that file
+    // instead (a preview must not touch the log of the game whose file it
+    // reads). Empty: nowhere; the module finds the log cannot be opened.
+    std::optional<std::string> logFile;
 };
+
+// The simulated game's local calendar: tick 0 of the clock is 2026-01-01
+// 00:00:00.000, and the clock's 2^32 milliseconds span 49 days and a bit.
+platform::LocalTime LocalTimeAt(uint32_t tick);
 
 class Session {
 public:
@@ -108,6 +119,11 @@ public:
     // The directory and path handed to the module (backslashes).
     const std::string& GameDirectory() const;
     std::string GameExecutablePath() const;
+
+    // --- The module's log (the platform seam's log functions forward here) ---
+    bool OpenLog(const char* path, bool empty);
+    bool AppendLog(const char* bytes, size_t size);
+    void CloseLog();
 
     // --- What the host holds ---------------------------------------------------
     bool ScriptRegistered() const;

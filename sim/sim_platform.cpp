@@ -1,7 +1,7 @@
 // The platform seam (platform/platform.h) where the module is linked into
 // the simulated game (Linux, and the tool on Windows), served by the live
-// simulated session: the game executable's path, its clock, the C runtime's
-// random sequence and the mapped game image. The file reads are the
+// simulated session: the game executable's path, its clock and calendar, the
+// C runtime's random sequence, the mapped game image and the module's log. The file reads are the
 // module's own (platform/file_posix.cpp, platform/file_win32.cpp).
 #include <cstdint>
 #include <cstring>
@@ -40,6 +40,26 @@ uint32_t GameExecutablePath(char* buffer, uint32_t capacity) {
 uint32_t TickCount() {
     sim::Session* session = Live("TickCount");
     return session != nullptr ? session->Now() : 0;
+}
+
+LocalTime LocalTimeNow() {
+    sim::Session* session = Live("LocalTimeNow");
+    return sim::LocalTimeAt(session != nullptr ? session->Now() : 0);
+}
+
+bool OpenLogFile(const char* path, bool empty) {
+    sim::Session* session = Live("OpenLogFile");
+    return session != nullptr && session->OpenLog(path, empty);
+}
+
+bool AppendLogFile(const char* bytes, size_t size) {
+    sim::Session* session = Live("AppendLogFile");
+    return session != nullptr && session->AppendLog(bytes, size);
+}
+
+void CloseLogFile() {
+    // At unload after the session is gone there is nothing to close.
+    if (sim::Session* session = sim::Session::Current()) session->CloseLog();
 }
 
 int Random() {

@@ -94,9 +94,19 @@ void ReportImage(void*, int32_t* signatures, int32_t* flag) {
     *flag = *FlagByte();
 }
 
-// Points the module's GetTickCount at the simulated clock, so that key timing
-// follows the scenario under wine exactly as on Linux.
-void RedirectTickCount(HMODULE module) {
+void WINAPI SimulatedLocalTime(SYSTEMTIME* time) { StandInLocalTime(reinterpret_cast<uint16_t*>(time)); }
+static_assert(sizeof(SYSTEMTIME) == 8 * sizeof(uint16_t));
+
+// Points the module's clock and calendar (GetTickCount, GetLocalTime) at the
+// simulated ones, so that key timing and the log's times follow the
+// scenario under wine exactly as on Linux.
+void RedirectClock(HMODULE module) {
+    struct Redirect {
+        const char* name;
+        ULONGLONG function;
+    };
+    const Redirect redirects[] = {{"GetTickCount", reinterpret_cast<ULONGLONG>(&StandInTickCount)},
+                                  {"GetLocalTime", reinterpret_cast<ULONGLONG>(&SimulatedLocalTime)}};
     auto* base = reinterpret_cast<unsigned char*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
@@ -111,11 +121,13 @@ void RedirectTickCount(HMODULE module) {
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL64(names->u1.Ordinal)) continue;
             const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "GetTickCount") != 0) continue;
-            DWORD previous = 0;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &previous);
-            slots->u1.Function = reinterpret_cast<ULONGLONG>(&StandInTickCount);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, previous, &previous);
+            for (const Redirect& redirect : redirects) {
+                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), redirect.name) != 0) continue;
+                DWORD previous = 0;
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &previous);
+                slots->u1.Function = redirect.function;
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, previous, &previous);
+            }
         }
     }
 }
@@ -132,7 +144,7 @@ void LoadModule(void* context) {
         std::fprintf(stderr, "game: cannot load %s (error %lu)\n", game->modulePath.c_str(), GetLastError());
         std::exit(3);
     }
-    RedirectTickCount(game->module);
+    RedirectClock(game->module);
 }
 
 void UnloadModule(void* context) {

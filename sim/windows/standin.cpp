@@ -48,3 +48,10 @@ extern "C" uint32_t StandInTickCount() {
     const sim::Session* session = sim::Session::Current();
     return session != nullptr ? session->Now() : 0;
 }
+
+extern "C" void StandInLocalTime(uint16_t fields[8]) {
+    const platform::LocalTime time = sim::LocalTimeAt(StandInTickCount());
+    const uint16_t layout[8] = {time.year,   time.month,  0, time.day, time.hour,
+                                time.minute, time.second, time.millisecond};
+    for (int i = 0; i < 8; ++i) fields[i] = layout[i];
+}

@@ -28,4 +28,10 @@ int StandInRunScenario(const char* scenarioText, const StandInGame* game, const 
 // that key timing follows the scenario's clock, exactly as on Linux.
 uint32_t StandInTickCount();
 
+// The simulated calendar at that clock, in GetLocalTime's layout (year,
+// month, day of the week, day, hour, minute, second, millisecond). game.exe
+// points the module's GetLocalTime here, so that the module's log carries
+// the same times as on Linux.
+void StandInLocalTime(uint16_t fields[8]);
+
 }  // extern "C"

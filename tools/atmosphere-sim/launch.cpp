@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "sim/path_text.h"
+#include "tools/doctor/doctor.h"
 #include "tools/preview/commands.h"
 
 namespace fs = std::filesystem;
@@ -42,6 +43,17 @@ int CheckAndPreview(preview::RunRequest request, std::ostream& out, std::ostream
             << " is not a file; drop a configuration file (.ini) on atmosphere-sim.\n";
         return 2;
     }
+    // Beside the game, the installation is what fails players most often.
+    int installed = 0;
+    if (doctor::HoldsTheModuleOrItsHost(file.parent_path())) {
+        err << "atmosphere-sim: checking the installation in " << file.parent_path().string() << "\n" << std::flush;
+        const doctor::Examination examination =
+            doctor::ExamineInstallation(file.parent_path().string(), ATMOSPHERE_VERSION);
+        for (const preview::Finding& finding : examination.findings) out << preview::FormatFinding(finding) << '\n';
+        out << '\n' << std::flush;
+        request.installation = examination.findings;
+        installed = examination.status;
+    }
     err << "atmosphere-sim: checking " << file.string() << "\n" << std::flush;
     const int checked = preview::CheckCommand(configPath, out);
     out << '\n' << std::flush;
@@ -53,7 +65,7 @@ int CheckAndPreview(preview::RunRequest request, std::ostream& out, std::ostream
     if (previewed != 0) return previewed;
     err << "atmosphere-sim: the preview is in " << request.outputDirectory
         << "; open chart.svg there in a web browser.\n";
-    return checked;
+    return std::max(checked, installed);
 }
 
 void WaitForEnter(std::istream& in, std::ostream& err) {

@@ -21,12 +21,14 @@ enum class Invocation {
 Invocation ClassifyArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& subcommands,
                              const std::vector<std::string>& options);
 
-// Checks `request.configPath` (findings on `out`), then flies the request
-// with it and writes the preview into `request.outputDirectory`, or when that
-// is empty into the folder "preview" beside the file (summary on `out`);
-// says on `err` which file it checks and where the preview went. Returns 0,
-// 1 when the check found an error, 2 when the file is missing or not a file,
-// an option is bad or the preview cannot be written.
+// In a game's folder (it holds the script host or the module), checks the
+// installation first; then checks `request.configPath` (findings on `out`),
+// flies the request with it and writes the preview into
+// `request.outputDirectory`, or when that is empty into the folder "preview"
+// beside the file (summary on `out`); says on `err` which file it checks and
+// where the preview went. Returns 0, 1 when the installation check or the
+// file's check found an error, 2 when the file is missing or not a file, an
+// option is bad or the preview cannot be written.
 int CheckAndPreview(preview::RunRequest request, std::ostream& out, std::ostream& err);
 
 // Asks for Enter on `err` and returns when a line or the end of `in` comes.

@@ -14,6 +14,7 @@
 #include "tools/atmosphere-sim/check_command.h"
 #include "tools/atmosphere-sim/command_line.h"
 #include "tools/atmosphere-sim/config_command.h"
+#include "tools/atmosphere-sim/doctor_command.h"
 #include "tools/atmosphere-sim/console.h"
 #include "tools/atmosphere-sim/launch.h"
 #include "tools/atmosphere-sim/run_command.h"
@@ -21,8 +22,8 @@
 namespace {
 
 constexpr const char* Footer = R"(
-Results (the findings of check, the settings of config, the summary of run)
-go to standard output; messages (notes, errors, where files went) go to
+Results (the findings of check and doctor, the settings of config, the
+summary of run) go to standard output; messages (notes, errors, where files went) go to
 standard error.
 
 Examples:
@@ -30,6 +31,7 @@ Examples:
   atmosphere-sim run my.ini --weather RAIN --output preview
   atmosphere-sim run my.ini --flight examples/flight.csv --trace
   atmosphere-sim config my.ini --json
+  atmosphere-sim doctor "C:\Games\My Game"   check the installation in the game's folder
   atmosphere-sim my.ini          check my.ini and preview it into preview/ beside it
   atmosphere-sim my.ini --weather rain   the same, in another weather (run's options)
 
@@ -37,7 +39,8 @@ Started with no argument from Explorer (a double-click), it checks and
 previews the atmosphere.ini beside it into the folder preview/ beside that
 file; with a file dropped on it, that file. It then waits for Enter.
 
-Exit status: 0 fine, 1 errors found in the file, 2 usage or input error.)";
+Exit status: 0 fine, 1 errors found in the file (doctor: in the installation),
+2 usage or input error.)";
 
 // "a, b and c" with conjunction "and".
 std::string CommandList(const std::vector<std::string>& names, const std::string& conjunction) {
@@ -157,6 +160,7 @@ int main(int argc, char** argv) {
     AddConfigCommand(app, exitCode);
     AddRunCommand(app, exitCode);
     AddCheckCommand(app, exitCode);
+    AddDoctorCommand(app, exitCode);
     try {
         return Launch(app, argc, argv, exitCode);
     } catch (const std::exception& error) {

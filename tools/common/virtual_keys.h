@@ -5,12 +5,7 @@
 #include <cstdint>
 #include <string>
 
-enum class KeyCodeUse {
-    Key,          // a key sends it
-    MouseButton,  // a mouse button: no keyboard message carries it
-    Unassigned,   // no standard key sends it (0 and the reserved codes)
-    OutOfRange,   // below 0 or above 0xFE: the module never tests it
-};
+#include "host/key_names.h"
 
 struct KeyCodeMeaning {
     KeyCodeUse use;

@@ -1,6 +1,7 @@
 // The preview tool's `run` and `check` commands.
 #include "tools/preview/commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -71,6 +72,15 @@ public:
         return *streams_.back();
     }
 
+    // The temporary name of a file that someone else may write during the
+    // run; when nobody does, an old file of that name goes.
+    fs::path Reserve(const std::string& name) {
+        const fs::path temporary = directory_ / ("." + name + ".tmp");
+        files_.emplace_back(temporary, directory_ / name);
+        optional_.push_back(temporary);
+        return temporary;
+    }
+
     bool Write(const std::string& name, const std::string& content) {
         std::ofstream& file = Open(name);
         file << content;
@@ -84,6 +94,11 @@ public:
         }
         for (const auto& [temporary, final] : files_) {
             std::error_code error;
+            if (std::find(optional_.begin(), optional_.end(), temporary) != optional_.end() &&
+                !fs::exists(temporary, error)) {
+                fs::remove(final, error);
+                continue;
+            }
             fs::rename(temporary, final, error);
             if (error) return false;
         }
@@ -96,6 +111,7 @@ public:
 private:
     fs::path directory_;
     std::vector<std::pair<fs::path, fs::path>> files_;
+    std::vector<fs::path> optional_;  // temporaries that may never be written
     std::vector<std::unique_ptr<std::ofstream>> streams_;
 };
 
@@ -209,6 +225,7 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
         options.observers = {&timeline, &summary, &chart};
         options.trace = trace.get();
         options.progress = [&progress](size_t done) { progress.Update(done); };
+        options.logFile = outputs.Reserve("atmosphere.log").string();
         RunFlight(request.configPath, *flight, options);
     } catch (const FlightError& error) {
         // The file changed under the run; what was written goes with the temporaries.
@@ -220,6 +237,7 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     page.summary = &summary;
     page.chartSvg = chart.Render();
     page.findings = CheckConfiguration(request.configPath);
+    page.installation = request.installation;
     page.weatherCharts = ClimbEveryWeather(request);
     PreloadConfiguration(request.configPath);  // the page shows the file's settings
     const bool written =
@@ -234,6 +252,9 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     err << "timeline: " << outputs.PathOf("timeline.csv").string() << '\n';
     if (request.trace) err << "trace:    " << outputs.PathOf("trace.jsonl").string() << '\n';
     err << "report:   " << outputs.PathOf("report.html").string() << '\n';
+    if (fs::exists(outputs.PathOf("atmosphere.log"))) {
+        err << "log:      " << outputs.PathOf("atmosphere.log").string() << " (what the module logs in the game)\n";
+    }
     return 0;
 }
 

@@ -5,8 +5,10 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "config/settings.h"
+#include "tools/preview/checker.h"
 
 namespace preview {
 
@@ -20,6 +22,9 @@ struct RunRequest {
     std::string flightFile;  // a flight file instead of the built-in climb
     bool trace = false;      // also write trace.jsonl
     bool progress = false;   // show progress on `err` (a terminal) during a long run
+    // What the installation check found in the file's folder, for the
+    // report's top; empty when it was not examined.
+    std::vector<Finding> installation;
 };
 
 // Runs the flight and writes chart.svg, timeline.csv, report.html (and

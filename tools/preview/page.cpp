@@ -87,9 +87,8 @@ std::string SummaryTable(const ZoneSummary& summary) {
     return html + "</table>\n";
 }
 
-std::string Findings(const std::vector<Finding>& findings) {
-    if (findings.empty()) return "<p id=\"findings\">The checker found nothing to report about this file.</p>\n";
-    std::string html = "<ul id=\"findings\">\n";
+std::string FindingList(const std::vector<Finding>& findings, const char* id) {
+    std::string html = std::string("<ul id=\"") + id + "\">\n";
     for (const Finding& finding : findings) {
         const char* cls = finding.severity == Severity::Error     ? "finding-error"
                           : finding.severity == Severity::Warning ? "finding-warning"
@@ -98,6 +97,11 @@ std::string Findings(const std::vector<Finding>& findings) {
                 Html(FormatFinding(finding)) + "</li>\n";
     }
     return html + "</ul>\n";
+}
+
+std::string Findings(const std::vector<Finding>& findings) {
+    if (findings.empty()) return "<p id=\"findings\">The checker found nothing to report about this file.</p>\n";
+    return FindingList(findings, "findings");
 }
 
 std::string WeatherSettingsTable(int weather) {
@@ -173,6 +177,9 @@ std::string RenderReportPage(const ReportPage& page) {
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Atmosphere preview: " +
         Html(info.configPath) + "</title>\n<style>" + Style + "</style></head><body>\n";
     html += "<h1>Atmosphere preview of " + Html(info.configPath) + "</h1>\n";
+    if (!page.installation.empty()) {
+        html += "<h2>The installation in the game's folder</h2>\n" + FindingList(page.installation, "installation");
+    }
     html += "<p>" + Html(info.flightName) + ", " + std::to_string(info.frameCount) + " frames. The module was " +
             (summary.DisabledFrames() == 0 ? std::string("on throughout")
                                            : "off for " + std::to_string(summary.DisabledFrames()) + " frames") +

@@ -16,6 +16,7 @@ struct ReportPage {
     const ZoneSummary* summary = nullptr;  // the flight's
     std::string chartSvg;                  // the flight's chart
     std::vector<Finding> findings;         // about the configuration file
+    std::vector<Finding> installation;     // about the game's folder, when it was examined
     // Per weather, a small chart of the climb through its zones, or an
     // explanation of why there is none.
     std::array<std::string, 15> weatherCharts;

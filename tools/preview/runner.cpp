@@ -252,6 +252,7 @@ void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& 
     sessionOptions.gameDirectory = location.directory;
     sessionOptions.traceSink = &events;
     sessionOptions.keepHistory = false;
+    sessionOptions.logFile = options.logFile;
     sim::Session session(sessionOptions);
     sim::World& world = session.world();
     const uint32_t startHash = WeatherHashes()[flight.startWeather];

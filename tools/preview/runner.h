@@ -25,6 +25,10 @@ struct RunOptions {
     sim::TraceSink* trace = nullptr;        // every event of the run, load and unload included
     // Called now and then with the frames done so far (for a progress line).
     std::function<void(size_t done)> progress;
+    // Where the module's log (atmosphere.log) goes; empty: nowhere. Never
+    // beside the file: that is the game's own log when the file is the
+    // game's.
+    std::string logFile;
 };
 
 // Loads the module beside the simulated game, flies `flight` from its first

@@ -23,7 +23,7 @@
 namespace {
 
 // The oracle: every read answered by the system's profile functions.
-bool ReadWithProfileFunctions(const char* path, platform::ProfileRead* reads, size_t count) {
+platform::ProfileFileResult ReadWithProfileFunctions(const char* path, platform::ProfileRead* reads, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         platform::ProfileRead& read = reads[i];
         if (read.kind == platform::ProfileReadKind::Integer) {
@@ -32,7 +32,7 @@ bool ReadWithProfileFunctions(const char* path, platform::ProfileRead* reads, si
             GetPrivateProfileStringA(read.section, read.key, read.defaultText, read.text, read.capacity, path);
         }
     }
-    return true;
+    return {true, 0};  // the profile functions cannot tell
 }
 
 // Splits a full path at its last separator: ModuleDirectory keeps the

@@ -3,8 +3,9 @@
 # configuration corpus and on the shipped atmosphere.ini, and for run also
 # the default climb, a flight file and other options. The exit status, the
 # standard output and every file written (chart.svg, timeline.csv,
-# trace.jsonl) must be identical; the standard error too, once "\" reads as
-# "/" (Windows writes its paths so).
+# trace.jsonl, atmosphere.log once each side's folder reads the same) must be
+# identical; the standard error too, once "\" reads as "/" (Windows writes
+# its paths so).
 # Inputs: WINE, TOOL (atmosphere-sim.exe), LINUX_TOOL, CORPUS, SHIPPED,
 # FLIGHT, WORK (scratch folder), SUBCOMMAND.
 if(NOT EXISTS "${LINUX_TOOL}")
@@ -85,6 +86,18 @@ foreach(call IN LISTS calls)
     endif()
     foreach(name IN LISTS written_linux)
       list(APPEND compared "${WORK}/linux/${folder}/${name}|${WORK}/windows/${folder}/${name}")
+    endforeach()
+    # The module's log names the game's folder, the file's own: each side's
+    # working folder as the module sees it becomes "<work>\", byte for byte.
+    foreach(side linux windows)
+      string(REPLACE "/" "\\" seen "${WORK}/${side}/")
+      if(side STREQUAL "windows")
+        set(seen "Z:${seen}")
+      endif()
+      if(EXISTS "${WORK}/${side}/${folder}/atmosphere.log")
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env "FOLDER=${seen}"
+                                perl -pi -e [=[s/\Q$ENV{FOLDER}\E/<work>\\/g]=] "${WORK}/${side}/${folder}/atmosphere.log")
+      endif()
     endforeach()
   endif()
   foreach(pair IN LISTS compared)
