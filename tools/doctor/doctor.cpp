@@ -47,16 +47,34 @@ struct Entry {
     bool isFile = false;
 };
 
-// The entries of one folder; a folder that cannot be read gives a note.
+bool IsMisplacementFolder(const std::string& lower);
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The names the examination ever looks at: the module's files under any
+// name, every .asi and .dll, and the folders where they get misplaced.
+bool MayMatter(const std::string& lower) {
+    return lower.find("atmosphere") != std::string::npos || EndsWith(lower, ".asi") || EndsWith(lower, ".dll") ||
+           IsMisplacementFolder(lower);
+}
+
+// The entries of one folder that may matter; a folder that cannot be read
+// gives a note. Only those are looked at more closely: asking every one of a
+// game's tens of thousands of files what it is would take seconds on some
+// systems.
 std::vector<Entry> List(const fs::path& folder, const std::string& where, std::vector<Finding>& findings) {
     std::vector<Entry> entries;
     std::error_code error;
     fs::directory_iterator it(folder, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::string lower = Lower(it->path().filename().string());
+        if (!MayMatter(lower)) continue;
         Entry entry;
         entry.path = it->path();
         entry.name = it->path().filename().string();
-        entry.lower = Lower(entry.name);
+        entry.lower = std::move(lower);
         entry.where = where;
         std::error_code status;
         entry.isFile = it->is_regular_file(status);
@@ -77,10 +95,6 @@ bool IsMisplacementFolder(const std::string& lower) {
 
 std::string Shown(const Entry& entry) {
     return entry.where.empty() ? entry.name : (fs::path(entry.where) / entry.name).string();
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // What a player who hides extensions in Explorer sees as atmosphere.ini.
@@ -380,7 +394,7 @@ Examination ExamineInstallation(const std::string& folderText, const std::string
     Installation at{folder, fs::absolute(folder, error).lexically_normal().string(), {}, {}, result.findings};
     while (at.place.size() > 1 && (at.place.back() == '/' || at.place.back() == '\\')) at.place.pop_back();
     at.top = List(folder, "", result.findings);
-    if (at.top.empty() && !result.findings.empty()) {
+    if (!result.findings.empty()) {
         result.status = 2;
         return result;
     }
