@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "atmosphere/file_watch.h"
 #include "atmosphere/lightning.h"
 #include "atmosphere/weather_hashes.h"
 #include "atmosphere/zone.h"
@@ -150,12 +151,25 @@ void SwitchOnOrOff(CommandSource source, int32_t keyCode) {
     LogSwitch(false, source, keyCode, handBack);
 }
 
-// Every load, and what the log says of it: the new [DEBUG] Log decides
-// whether these lines, and those that follow, are written.
-void Load() {
-    LoadConfiguration(ConfigFileName, true);
+// A load that meets a file being written keeps the settings in force. The
+// start-up and the reload key read again at once, a few times; the watch
+// tries again at its next look.
+constexpr int ReadAttempts = 3;
+
+// Every load, what the log says of it (the new [DEBUG] Log decides whether
+// these lines, and those that follow, are written), and the files to watch.
+void Load(CommandSource source) {
+    const bool byWatch = source == CommandSource::FileChanged;
+    if (byWatch) {
+        LoadConfigurationExpecting(ConfigFileName, WatchedStamps());
+    } else {
+        for (int attempt = 0; attempt < ReadAttempts && (attempt == 0 || LastLoad.changing); ++attempt) {
+            LoadConfiguration(ConfigFileName, true);
+        }
+    }
     LogLoad(LastLoad, Settings);
     SettleLog(Settings.Log);
+    WatchLoadedFiles(LastLoad, Settings.AutoReload, byWatch);
 }
 
 }  // namespace
@@ -204,16 +218,24 @@ void AtmosphereStartup() {
     // Written so that a NaN fraction takes the from-hash.
     const uint32_t startWeather = Script.transitionFraction >= 0.5f ? Zone.transitionToHash : Zone.transitionFromHash;
     Zone.currentWeatherIndex = WeatherIndexOfHash(startWeather, 0);
-    Load();
+    Load(CommandSource::Key);
     Script.startupCompleted = true;
 }
 
 void AtmospherePass() {
     CommandSource source{};
-    if (const int32_t key = Settings.ReloadKey; HotkeyOrRequest(key, Script.reloadRequested, source)) {
-        LogReload(source, key);
+    // A save is a reload as the key's, in its place in the pass.
+    const bool saved = FilesChangedOnDisk();
+    const int32_t reloadKey = Settings.ReloadKey;
+    bool reload = HotkeyOrRequest(reloadKey, Script.reloadRequested, source);
+    if (!reload && saved) {
+        reload = true;
+        source = CommandSource::FileChanged;
+    }
+    if (reload) {
+        LogReload(source, reloadKey, ChangedFileName());
         natives::ClearTimecycleModifier();
-        Load();
+        Load(source);
         Script.reloadRequested = false;
     }
     if (const int32_t key = Settings.OnOffKey; HotkeyOrRequest(key, Script.enableToggleRequested, source)) {
@@ -269,6 +291,7 @@ void ResetAtmosphereModule() {
     ResetLightningState();
     ResetDebugOverlay();
     ResetModuleLog();
+    ResetFileWatch();
     ModuleDirectory[0] = '\0';
     CopyText(ConfigFileName, DefaultConfigFileName);
 }

@@ -119,17 +119,27 @@ void StoreConfigurationReads(const ConfigurationReads& batch, AtmosphereSettings
 
 namespace {
 
-// Reads one file into the batch and tells what it found.
+// Reads one file into the batch and tells what it found. The file's stamp
+// before and after the read, and the bytes read against its size, tell a
+// file that an editor was writing meanwhile (truncated, then written).
 void ReadInto(ConfigurationSource source, const char* fileName, ConfigurationFileReport& report) {
     PrepareConfigurationReads(Batch);
     report = ConfigurationFileReport{};
-    if (JoinPath(report.path, fileName)) {
-        const platform::ProfileFileResult result = source(report.path, Batch.reads, ConfigurationReadCount);
-        report.found = result.found;
-        report.bytes = result.bytes;
-    } else {
+    report.steady = true;
+    if (!JoinPath(report.path, fileName)) {
         for (platform::ProfileRead& read : Batch.reads) UseDefaults(read);
+        return;
     }
+    const platform::FileStamp before = platform::ReadFileStamp(report.path);
+    const platform::ProfileFileResult result = source(report.path, Batch.reads, ConfigurationReadCount);
+    report.stamp = platform::ReadFileStamp(report.path);
+    report.found = result.found;
+    report.bytes = result.bytes;
+    // A reader that cannot count (the system's profile functions, in a test)
+    // is judged by the stamps alone.
+    const bool whole = !result.counted || (result.found == report.stamp.exists &&
+                                           (!report.stamp.exists || result.bytes == report.stamp.size));
+    report.steady = before == report.stamp && whole;
 }
 
 // How many stored settings the batch's file gave, and how many defaulted.
@@ -149,10 +159,13 @@ void CountSources(const ConfigurationReads& batch, LoadReport& report) {
 
 }  // namespace
 
-bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, bool allowAlternate) {
+bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, bool allowAlternate,
+                           const ExpectedStamps* expected) {
     LastLoad.redirected = false;
     LastLoad.alternateName[0] = '\0';
+    LastLoad.alternate = ConfigurationFileReport{};
     ReadInto(source, fileName, LastLoad.file);
+    LastLoad.changing = !LastLoad.file.steady;
     if (const char* redirect = ConfigurationRedirect(Batch); redirect != nullptr && allowAlternate) {
         // The alternate file's read reuses the batch: keep the name apart first.
         CopyText(LastLoad.alternateName, redirect);
@@ -160,10 +173,26 @@ bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, boo
         // One level only: whatever the alternate file says of another file
         // is not followed.
         ReadInto(source, LastLoad.alternateName, LastLoad.alternate);
+        LastLoad.changing = LastLoad.changing || !LastLoad.alternate.steady;
+    }
+    if (expected != nullptr) {
+        const ConfigurationFileReport* files[2] = {&LastLoad.file, &LastLoad.alternate};
+        for (int i = 0; i < 2; ++i) {
+            const bool watched = expected->paths[i] != nullptr && std::strcmp(files[i]->path, expected->paths[i]) == 0;
+            if (watched && files[i]->path[0] != '\0' && !(files[i]->stamp == expected->stamps[i])) {
+                LastLoad.changing = true;
+            }
+        }
     }
     CountSources(Batch, LastLoad);
-    StoreConfigurationReads(Batch, Settings);
+    // A half-written file would give every setting after the cut its
+    // default: the settings in force stay until the file is whole again.
+    if (!LastLoad.changing) StoreConfigurationReads(Batch, Settings);
     return true;
+}
+
+bool LoadConfigurationExpecting(const char* fileName, const ExpectedStamps& expected) {
+    return LoadConfigurationWith(platform::ReadProfileFile, fileName, true, &expected);
 }
 
 bool LoadConfiguration(const char* fileName, bool allowAlternate) {

@@ -45,5 +45,9 @@ void StoreConfigurationReads(const ConfigurationReads& batch, AtmosphereSettings
 using ConfigurationSource = platform::ProfileFileResult (*)(const char* path, platform::ProfileRead* reads,
                                                             size_t count);
 
-// LoadConfiguration with its reads answered by `source`.
-bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, bool allowAlternate);
+struct ExpectedStamps;  // config/configuration.h
+
+// LoadConfiguration with its reads answered by `source`, and when `expected`
+// is given, LoadConfigurationExpecting.
+bool LoadConfigurationWith(ConfigurationSource source, const char* fileName, bool allowAlternate,
+                           const ExpectedStamps* expected = nullptr);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <type_traits>
 
 #include "config/settings.h"
@@ -79,6 +80,7 @@ inline constexpr SettingKey GlobalSettingKeys[] = {
     {"GLOBAL", "EnableAlternateConfigFile", SettingKind::Flag, 0, nullptr, NotStored},
     {"GLOBAL", "AlternateConfigFile", SettingKind::Text, 0, DefaultConfigFileName, NotStored},
     ATMOSPHERE_GLOBAL_KEY("GLOBAL", DefaultWind, Flag, 0, nullptr),
+    ATMOSPHERE_GLOBAL_KEY("GLOBAL", AutoReload, Flag, 0, nullptr),
     ATMOSPHERE_GLOBAL_KEY("KEYS", ReloadKey, KeyCode, 0, "0x2E"),
     ATMOSPHERE_GLOBAL_KEY("KEYS", OnOffKey, KeyCode, 0, "0x2D"),
     ATMOSPHERE_GLOBAL_KEY("KEYS", DebugKey, KeyCode, 0, "0x23"),
@@ -93,6 +95,14 @@ inline constexpr SettingKey GlobalSettingKeys[] = {
     ATMOSPHERE_GLOBAL_KEY("DEBUG", Log, Flag, 1, nullptr),
 };
 inline constexpr size_t GlobalSettingKeyCount = sizeof GlobalSettingKeys / sizeof GlobalSettingKeys[0];
+// The row of the global key named `key` in GlobalSettingKeys (a compile-time
+// error when there is none).
+consteval size_t GlobalKeyRow(std::string_view key) {
+    for (size_t row = 0; row < GlobalSettingKeyCount; ++row) {
+        if (std::string_view(GlobalSettingKeys[row].key) == key) return row;
+    }
+    throw "no such global key";
+}
 inline constexpr size_t AlternateSwitchRow = 0;  // GLOBAL/EnableAlternateConfigFile
 inline constexpr size_t AlternateNameRow = 1;    // GLOBAL/AlternateConfigFile
 

@@ -63,6 +63,7 @@ constexpr void SetText(char (&field)[SettingTextSize], const char* text) {
 constexpr AtmosphereSettings StartSettings() {
     AtmosphereSettings s{};
     s.DefaultWind = false;
+    s.AutoReload = true;  // as the shipped file sets it (absent from a file, it is 0)
     s.ReloadKey = 0x2E;
     s.OnOffKey = 0x2D;
     s.DebugKey = 0x23;

@@ -56,6 +56,7 @@ struct WeatherSettings {
 
 struct AtmosphereSettings {
     bool DefaultWind;      // true: never set the wind, leave it to the game
+    bool AutoReload;       // reload the settings file within half a second of a save
     int32_t ReloadKey;     // virtual-key code of the reload hotkey
     int32_t OnOffKey;      // virtual-key code of the on/off hotkey
     int32_t DebugKey;      // virtual-key code of the debug-overlay hotkey

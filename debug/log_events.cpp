@@ -39,7 +39,8 @@ struct Cause {
     char text[96];
 };
 
-Cause CauseOf(CommandSource source, const char* what, const char* tag, int32_t keyCode) {
+Cause CauseOf(CommandSource source, const char* what, const char* tag, int32_t keyCode,
+              const char* fileName = nullptr) {
     Cause cause{};
     switch (source) {
     case CommandSource::Key:
@@ -49,7 +50,8 @@ Cause CauseOf(CommandSource source, const char* what, const char* tag, int32_t k
         std::snprintf(cause.text, sizeof cause.text, "another script's %s entity tag", tag);
         break;
     case CommandSource::FileChanged:
-        std::snprintf(cause.text, sizeof cause.text, "%s", "the settings file changed on disk");
+        std::snprintf(cause.text, sizeof cause.text, "%s changed on disk",
+                      fileName != nullptr ? fileName : ConfigFileName);
         break;
     }
     return cause;
@@ -95,15 +97,21 @@ void LogLoad(const LoadReport& load, const AtmosphereSettings& settings) {
         LogLine("settings: it switches to the alternate file %s", load.alternateName);
         LogFile(load.alternate, load.alternateName, true);
     }
+    if (load.changing) {
+        LogLine("settings: the file changed while it was read (an editor saving it): the settings in force stay%s",
+                settings.AutoReload ? ", and it is read again once it holds still"
+                                    : "; press the reload key again once it is saved");
+        return;
+    }
     LogLine("settings: %" PRIu32 " from the file, %" PRIu32 " take their default; hotkeys: reload %s, on/off %s, "
             "debug overlay %s",
             load.fromFile, load.fromDefaults, NameOf(settings.ReloadKey).text, NameOf(settings.OnOffKey).text,
             NameOf(settings.DebugKey).text);
 }
 
-void LogReload(CommandSource source, int32_t keyCode) {
+void LogReload(CommandSource source, int32_t keyCode, const char* fileName) {
     ForgetHeldLines();
-    LogLine("reload: %s", CauseOf(source, "reload", "\"reload\"", keyCode).text);
+    LogLine("reload: %s", CauseOf(source, "reload", "\"reload\"", keyCode, fileName).text);
 }
 
 void LogFileIndex(const char* fileName) {

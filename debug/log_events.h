@@ -30,14 +30,15 @@ void LogFlagByte(FlagByteOutcome outcome);
 // "settings:" the files a load read (or did not find), how many settings
 // they gave and how many took their default, and the hotkeys.
 void LogLoad(const LoadReport& load, const AtmosphereSettings& settings);
-// "reload:" and its cause; `keyCode` names the key when `source` is Key.
-// While the log is off, what was held since the last load is dropped first.
-void LogReload(CommandSource source, int32_t keyCode);
+// "reload:" and its cause; `keyCode` names the key when `source` is Key,
+// `fileName` the file when it is FileChanged. While the log is off, what was
+// held since the last load is dropped first.
+void LogReload(CommandSource source, int32_t keyCode, const char* fileName);
 // "file index:" the "fileindex" entity tag chose `fileName` for the next reload.
 void LogFileIndex(const char* fileName);
 // "switch:" on or off; `handedBack`: switching off gave the game its
 // atmosphere back (it was above the normal zone).
-void LogSwitch(bool on, CommandSource source, int32_t keyCode, bool handedBack);
+void LogSwitch(bool on, CommandSource source, int32_t keyCode, bool handedBack);  // never FileChanged
 // "debug:" the overlay shown or hidden.
 void LogDebugMode(bool on, CommandSource source, int32_t keyCode);
 // "unload:" and what was handed back; `started`: the start-up had completed.

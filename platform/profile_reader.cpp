@@ -490,7 +490,7 @@ void ReadProfileFromMemory(const unsigned char* data, size_t size, ProfileRead* 
 }
 
 ProfileFileResult ReadProfileFile(const char* path, ProfileRead* reads, size_t count) {
-    ProfileFileResult result{true, 0};
+    ProfileFileResult result{true, 0, true};
     for (size_t first = 0; first < count; first += ProfileReadsPerPass) {
         const size_t batch = count - first < ProfileReadsPerPass ? count - first : ProfileReadsPerPass;
         BeginPass(reads + first, batch);

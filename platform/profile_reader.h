@@ -48,6 +48,7 @@ void ReadProfileFromMemory(const unsigned char* data, size_t size, ProfileRead* 
 struct ProfileFileResult {
     bool found;      // the file was there and read
     uint64_t bytes;  // bytes read (0 when not found)
+    bool counted;    // `bytes` is known: a reader that cannot count leaves it false
 
     explicit operator bool() const { return found; }
 };

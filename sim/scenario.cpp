@@ -4,7 +4,9 @@
 #include "sim/scenario.h"
 
 #include <charconv>
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -140,22 +142,52 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
     return output;
 }
 
-// Rewrites a file of the game folder, which the module reads again at its
-// next reload.
-void WriteGameFile(const Session& session, const std::string& name, const std::string& section, const std::string& key,
-                   const std::string& value) {
-    // The folder as the module sees it, without its last backslash; forward
-    // slashes serve both Linux and Windows paths.
+// Every edit gets a last-write time of its own, later than any before: the
+// frames of a scenario run far faster than a file system's clock ticks, and
+// the module tells an edit by the file's size and last write. Whole seconds,
+// since some systems' way of setting the time keeps no less. Only the order
+// of the times matters, never their value.
+void StampEdit(const std::string& path) {
+    namespace fs = std::filesystem;
+    static fs::file_time_type last{};
+    fs::file_time_type stamp = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now());
+    if (stamp <= last) stamp = last + std::chrono::seconds(1);
+    last = stamp;
+    std::error_code ignored;
+    fs::last_write_time(fs::path(path), stamp, ignored);
+}
+
+// A file of the game folder by its plain name; forward slashes serve both
+// Linux and Windows paths.
+std::string GameFilePath(const Session& session, const std::string& name) {
     std::string path = session.GameDirectory() + "/" + name;
     for (char& c : path) {
         if (c == '\\') c = '/';
     }
+    return path;
+}
+
+}  // namespace
+
+void EditGameFile(const Session& session, const std::string& name, const std::string& section, const std::string& key,
+                  const std::string& value) {
+    const std::string path = GameFilePath(session, name);
     std::stringstream text;
     if (std::ifstream input(path, std::ios::binary); input) text << input.rdbuf();
-    std::ofstream output(path, std::ios::binary | std::ios::trunc);
-    output << SetProfileValue(text.str(), section, key, value);
-    if (!output) Session::Fault("ini: cannot write " + path);
+    {
+        std::ofstream output(path, std::ios::binary | std::ios::trunc);
+        output << SetProfileValue(text.str(), section, key, value);
+        if (!output) Session::Fault("ini: cannot write " + path);
+    }
+    StampEdit(path);
 }
+
+void RemoveGameFile(const Session& session, const std::string& name) {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(GameFilePath(session, name)), ignored);
+}
+
+namespace {
 
 // --- Parsing: each command's operands converted once, into its step ------------
 
@@ -241,6 +273,26 @@ Problem IniOperands(const Words& words, StepAction& action) {
     return {};
 }
 
+Problem PaceOperands(const Words& words, StepAction& action) {
+    if (words[0] != "on" && words[0] != "off") return "pace must be on or off: " + words[0];
+    action = step::Pace{words[0] == "on"};
+    return {};
+}
+
+Problem UntilFileOperands(const Words& words, StepAction& action) {
+    if (!IsPlainFileName(words[0])) return "not a file name of the game folder: " + words[0];
+    uint32_t frames = 0;
+    if (!ParseUnsigned32(words[1], frames)) return "not an unsigned 32-bit number: " + words[1];
+    action = step::UntilFile{words[0], frames};
+    return {};
+}
+
+Problem RemoveOperands(const Words& words, StepAction& action) {
+    if (!IsPlainFileName(words[0])) return "not a file name of the game folder: " + words[0];
+    action = step::Remove{words[0]};
+    return {};
+}
+
 struct Command {
     const char* name;
     size_t operands;
@@ -269,6 +321,9 @@ constexpr Command Commands[] = {
     {"image", 1, ImageOperands},
     {"image-flag", 0, NoOperands<step::ImageFlag>},
     {"ini", 4, IniOperands},
+    {"remove", 1, RemoveOperands},
+    {"pace", 1, PaceOperands},
+    {"until-file", 2, UntilFileOperands},
 };
 
 const Command* FindCommand(std::string_view name) {
@@ -404,8 +459,30 @@ void Run(const step::ImageFlag&, const std::string& event, Session& session) {
     session.RecordEvent(event, {}, {TraceValue::Int(report.signatures), TraceValue::Int(report.flag)});
 }
 
+void Run(const step::Pace& pace, const std::string& event, Session& session) {
+    session.SetPaced(pace.on);
+    session.RecordEvent(event, {TraceValue::Text(pace.on ? "on" : "off")});
+}
+
+void Run(const step::UntilFile& until, const std::string& event, Session& session) {
+    const std::filesystem::path path(GameFilePath(session, until.file));
+    uint32_t frames = 0;
+    std::error_code ignored;
+    while (frames < until.maxFrames && !std::filesystem::exists(path, ignored)) {
+        session.RunFrames(1);
+        ++frames;
+    }
+    // How long it took varies from run to run: the event says only that it ended.
+    session.RecordEvent(event, {TraceValue::Text(until.file)});
+}
+
+void Run(const step::Remove& remove, const std::string& event, Session& session) {
+    RemoveGameFile(session, remove.file);
+    session.RecordEvent(event, {TraceValue::Text(remove.file)});
+}
+
 void Run(const step::Ini& ini, const std::string& event, Session& session) {
-    WriteGameFile(session, ini.file, ini.section, ini.key, ini.value);
+    EditGameFile(session, ini.file, ini.section, ini.key, ini.value);
     session.RecordEvent(event, {TraceValue::Text(ini.file), TraceValue::Text(ini.section), TraceValue::Text(ini.key),
                                 TraceValue::Text(ini.value)});
 }

@@ -35,6 +35,13 @@
 //                                key's line is replaced, or added to its
 //                                section, or the section is added; the file is
 //                                created when missing. FILE is a plain name.
+//                                Each edit changes the file's last-write time.
+//   remove FILE                  delete FILE from the game folder
+//   pace on | off                frames at the wall clock's pace (each takes
+//                                frame-ms of real time), for a writer in another
+//                                process to race the module's reads
+//   until-file FILE MAXFRAMES    run frames until FILE is in the game folder,
+//                                at most MAXFRAMES
 #pragma once
 
 #include <cstdint>
@@ -105,6 +112,17 @@ struct Image {
     ImageMode mode;
 };
 struct ImageFlag {};
+struct Remove {
+    std::string file;
+};
+struct Pace {
+    bool on;
+};
+struct UntilFile {
+    std::string file;
+    uint32_t maxFrames;
+};
+
 struct Ini {
     std::string file;
     std::string section;
@@ -116,7 +134,8 @@ struct Ini {
 using StepAction = std::variant<step::Load, step::Unload, step::Frames, step::Climb, step::Altitude,
                                 step::VehicleAltitude, step::Enter, step::Leave, step::Weather, step::Wind,
                                 step::Timecycle, step::TagRegister, step::Tag, step::KeyDown, step::KeyUp, step::Key,
-                                step::Clock, step::FrameMilliseconds, step::Image, step::ImageFlag, step::Ini>;
+                                step::Clock, step::FrameMilliseconds, step::Image, step::ImageFlag, step::Ini,
+                                step::Remove, step::Pace, step::UntilFile>;
 
 struct ScenarioStep {
     uint32_t line = 0;               // 1-based line in the text
@@ -137,5 +156,14 @@ bool ParseScenario(std::string_view text, Scenario& scenario, std::string& error
 // Runs the steps on the session in order, recording each as a game event,
 // and unloads the module at the end if it is still loaded.
 void RunScenario(const Scenario& scenario, Session& session);
+
+// The `ini` step: sets KEY=VALUE in [SECTION] of the game folder's file
+// `name`, as a person editing it would, and gives the file a last-write time
+// later than any edit's before.
+void EditGameFile(const Session& session, const std::string& name, const std::string& section, const std::string& key,
+                  const std::string& value);
+
+// The `remove` step: deletes the game folder's file `name`, if it is there.
+void RemoveGameFile(const Session& session, const std::string& name);
 
 }  // namespace sim

@@ -3,6 +3,7 @@
 // (coroutine, module entry, image) go through sim/backend.h.
 #include "sim/session.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "host/host_api.h"
 #include "sim/backend.h"
 #include "sim/path_text.h"
+#include "sim/wall_clock.h"
 
 namespace sim {
 namespace {
@@ -39,6 +41,8 @@ struct Session::State {
     bool loaded = false;
     std::string gameDirectory;  // backslashes
     std::FILE* log = nullptr;   // the module's log, while open
+    bool paced = false;         // frames at the wall clock's pace
+    uint64_t nextFrameWall = 0;  // wall-clock ms the next paced frame may start
 
     // What the module has registered.
     ModuleHandle instance = nullptr;
@@ -140,6 +144,11 @@ int Session::CallEntry(uint32_t reason) {
 void Session::RunFrames(uint32_t count) {
     for (uint32_t i = 0; i < count; ++i) {
         State& s = *state_;
+        if (s.paced) {
+            const uint64_t now = WallMilliseconds();
+            if (now < s.nextFrameWall) SleepMilliseconds(static_cast<uint32_t>(s.nextFrameWall - now));
+            s.nextFrameWall = std::max(now, s.nextFrameWall) + s.options.frameMilliseconds;
+        }
         ++s.frame;
         s.now += s.options.frameMilliseconds;
         s.world.BeginFrame(s.options.frameMilliseconds);
@@ -249,6 +258,11 @@ uint32_t Session::Now() const { return state_->now; }
 void Session::SetNow(uint32_t milliseconds) { state_->now = milliseconds; }
 
 void Session::SetFrameMilliseconds(uint32_t milliseconds) { state_->options.frameMilliseconds = milliseconds; }
+
+void Session::SetPaced(bool paced) {
+    state_->paced = paced;
+    state_->nextFrameWall = WallMilliseconds();
+}
 
 int Session::Random() {
     state_->randomSeed = state_->randomSeed * 214013u + 2531011u;

@@ -104,6 +104,9 @@ public:
     uint32_t Now() const;  // the tick count, ms, wraps modulo 2^32
     void SetNow(uint32_t milliseconds);
     void SetFrameMilliseconds(uint32_t milliseconds);
+    // Paced: each frame takes frameMilliseconds of wall-clock time too, at
+    // least (a frame that runs longer is not made up for).
+    void SetPaced(bool paced);
     // The C runtime's never-seeded rand(): seed 1, seed = seed * 214013 +
     // 2531011, result (seed >> 16) & 0x7FFF. One sequence per session.
     int Random();

@@ -7,6 +7,7 @@ set(STANDIN_DIR ${CMAKE_CURRENT_SOURCE_DIR}/windows)
 add_library(standin_host SHARED ${SIM_PORTABLE_SOURCES}
   ${CMAKE_CURRENT_SOURCE_DIR}/coroutine_fiber.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/path_text_win32.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/wall_clock_win32.cpp
   ${STANDIN_DIR}/backend_win32.cpp
   ${STANDIN_DIR}/standin.cpp
   ${STANDIN_DIR}/standin.def)

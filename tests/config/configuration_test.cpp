@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/configuration.h"
+#include "config/configuration_reads.h"
 #include "config/setting_keys.h"
 #include "config/settings.h"
 #include "config/text_copy.h"
@@ -249,6 +250,47 @@ TEST_F(Configuration, TheShippedFileListsEveryKeyInReadOrder) {
         expectNext(std::string("[") + weather + "]");
         for (const SettingKey& key : WeatherSettingKeys) expectNext(std::string(key.key) + "=");
     }
+}
+
+// An editor saving while a load reads: the file truncated and half written
+// under the read. The load must keep every setting in force rather than
+// give the lost half its defaults.
+std::string SavedMidRead;  // what the "editor" writes during the read
+platform::ProfileFileResult ReadWhileSaving(const char* path, platform::ProfileRead* reads, size_t count) {
+    const platform::ProfileFileResult result = platform::ReadProfileFile(path, reads, count);
+    std::string native = path;
+    for (char& c : native) c = c == '\\' ? '/' : c;
+    std::ofstream(native, std::ios::binary | std::ios::trunc) << SavedMidRead;
+    return result;
+}
+
+TEST_F(Configuration, AFileWrittenDuringTheReadIsNotTaken) {
+    Load("[GLOBAL]\r\nAutoReload=1\r\n[CLOUDS]\r\nNormalZoneEnd=700\r\nCloudZoneStart=750\r\n");
+    ASSERT_FALSE(LastLoad.changing);
+    const std::string before = SettingsToJson(Settings);
+    for (const std::string& saved : {std::string("[GLOBAL]\r\nAutoReload=1\r\n[CLO"), std::string()}) {
+        SavedMidRead = saved;
+        directory.Write("atmosphere.ini", "[GLOBAL]\r\nAutoReload=1\r\n[CLOUDS]\r\nNormalZoneEnd=600\r\n");
+        LoadConfigurationWith(ReadWhileSaving, "atmosphere.ini", true);
+        EXPECT_TRUE(LastLoad.changing) << saved;
+        EXPECT_EQ(SettingsToJson(Settings), before) << saved;
+    }
+    // Whole again: taken.
+    LoadConfiguration("atmosphere.ini", true);
+    EXPECT_FALSE(LastLoad.changing);
+    EXPECT_EQ(Settings.Weather[Clouds].NormalZoneEnd, 800.0f);
+
+    // A watch that saw the file hold still takes it only as it saw it: a
+    // save begun since, however still it holds during the read, is not.
+    const ExpectedStamps seen{{LastLoad.file.path, nullptr}, {LastLoad.file.stamp, {}}};
+    directory.Write("atmosphere.ini", "[CLOUDS]\r\nNormalZoneEnd=6");
+    LoadConfigurationExpecting("atmosphere.ini", seen);
+    EXPECT_TRUE(LastLoad.changing);
+    EXPECT_EQ(Settings.Weather[Clouds].NormalZoneEnd, 800.0f);
+    const ExpectedStamps now{{LastLoad.file.path, nullptr}, {LastLoad.file.stamp, {}}};
+    LoadConfigurationExpecting("atmosphere.ini", now);
+    EXPECT_FALSE(LastLoad.changing);
+    EXPECT_EQ(Settings.Weather[Clouds].NormalZoneEnd, 6.0f);
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(KeyTable, CoversEveryFieldOnceInReadOrder) {
             EXPECT_TRUE(globalOffsets.insert(key.offset).second) << key.key;
         }
     }
-    EXPECT_EQ(globalOffsets.size(), 11u);
+    EXPECT_EQ(globalOffsets.size(), 12u);
     EXPECT_STREQ(GlobalSettingKeys[AlternateSwitchRow].key, "EnableAlternateConfigFile");
     EXPECT_STREQ(GlobalSettingKeys[AlternateNameRow].key, "AlternateConfigFile");
 
@@ -79,7 +79,7 @@ TEST(KeyTable, CoversEveryFieldOnceInReadOrder) {
         EXPECT_EQ(key.section, nullptr);
         EXPECT_EQ(IsIntegerKind(key.kind), key.defaultText == nullptr) << key.key;
     }
-    EXPECT_EQ(ConfigurationReadCount, 13u + 15u * 21u);
+    EXPECT_EQ(ConfigurationReadCount, 14u + 15u * 21u);
 }
 
 }  // namespace

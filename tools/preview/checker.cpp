@@ -894,9 +894,9 @@ private:
             int32_t code;
             size_t read;
         };
-        const Hotkey keys[3] = {{"ReloadKey", record_.ReloadKey, GlobalReadIndex(3)},
-                                {"OnOffKey", record_.OnOffKey, GlobalReadIndex(4)},
-                                {"DebugKey", record_.DebugKey, GlobalReadIndex(5)}};
+        const Hotkey keys[3] = {{"ReloadKey", record_.ReloadKey, GlobalReadIndex(GlobalKeyRow("ReloadKey"))},
+                                {"OnOffKey", record_.OnOffKey, GlobalReadIndex(GlobalKeyRow("OnOffKey"))},
+                                {"DebugKey", record_.DebugKey, GlobalReadIndex(GlobalKeyRow("DebugKey"))}};
         for (int later = 1; later < 3; ++later) {
             for (int earlier = 0; earlier < later; ++earlier) {
                 if (keys[earlier].code != keys[later].code || DescribeKeyCode(keys[later].code).use != KeyCodeUse::Key)

@@ -32,7 +32,7 @@ platform::ProfileFileResult ReadWithProfileFunctions(const char* path, platform:
             GetPrivateProfileStringA(read.section, read.key, read.defaultText, read.text, read.capacity, path);
         }
     }
-    return {true, 0};  // the profile functions cannot tell
+    return {true, 0, false};  // the profile functions cannot tell
 }
 
 // Splits a full path at its last separator: ModuleDirectory keeps the
