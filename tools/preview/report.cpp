@@ -13,32 +13,12 @@
 
 #include "atmosphere/zone.h"
 #include "config/settings.h"
+#include "tools/common/real_text.h"
+#include "tools/common/settings_dump.h"
 #include "tools/preview/runner.h"
 
 namespace preview {
 namespace {
-
-// "%.6g", through std::to_chars: the same text, without printf's cost per cell.
-void AppendReal(std::string& out, float value) {
-    if (std::isnan(value)) {
-        out += "nan";
-        return;
-    }
-    if (std::isinf(value)) {
-        out += value > 0 ? "inf" : "-inf";
-        return;
-    }
-    char buffer[32];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::general, 6);
-    out.append(buffer, result.ptr);
-}
-
-std::string Real(float value) {
-    std::string text;
-    AppendReal(text, value);
-    return text;
-}
 
 template <typename Integer> void AppendInteger(std::string& out, Integer value) {
     char buffer[24];
@@ -67,7 +47,7 @@ void AppendJson(std::string& out, const sim::TraceValue& value) {
     case sim::ValueKind::Hex: out += '"' + sim::FormatValue(value) + '"'; return;
     case sim::ValueKind::Float:
         if (!std::isfinite(value.real)) {
-            out += '"' + Real(value.real) + '"';
+            out += '"' + ShortestRealText(value.real) + '"';
         } else {
             out += nlohmann::json(static_cast<double>(value.real)).dump();
         }
@@ -140,8 +120,9 @@ const char* const LateWeatherNote =
 
 std::string FormatRange(float low, float high) {
     if (low > high) return "-";
-    if (Real(low) == Real(high)) return Real(low);
-    return Real(low) + " .. " + Real(high);
+    const std::string lowText = RoundedRealText(low), highText = RoundedRealText(high);
+    if (lowText == highText) return lowText;
+    return lowText + " .. " + highText;
 }
 
 std::string ZoneKeysText(int index) {
@@ -174,7 +155,7 @@ void TimelineCsvWriter::AppendCachedReal(RealCell& cell, float value) {
         cell.known = true;
         cell.bits = bits;
         cell.text.clear();
-        AppendReal(cell.text, value);
+        AppendShortestReal(cell.text, value);
     }
     row_ += cell.text;
 }
@@ -354,7 +335,8 @@ void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
     }
     for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
         out << "frame " << late.frame << ": the game's weather became " << late.weather << " at altitude "
-            << Real(late.altitude) << ", above the normal zone: the module kept the " << late.row << " row.\n";
+            << RoundedRealText(late.altitude) << ", above the normal zone: the module kept the " << late.row
+            << " row.\n";
     }
     if (!summary.LateWeathers().empty()) out << LateWeatherNote << "\n";
     if (summary.DisabledFrames() > 0) out << "module switched off: " << summary.DisabledFrames() << " frames\n";

@@ -101,7 +101,8 @@ private:
     std::string lastConfigFile_;
 };
 
-// "900 .. 1200", "1" or "-" (nothing seen).
+// "900 .. 1200", "1" or "-" (nothing seen), each end rounded to three
+// significant digits for reading.
 std::string FormatRange(float low, float high);
 
 // A zone's keys, "CloudZoneStart to CloudZoneEnd", and its overlay label
