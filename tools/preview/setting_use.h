@@ -58,6 +58,9 @@ struct UnusedSetting {
     std::string reason;  // "EnableLightningAboveClouds is off and EnableLightningInSpace is off"
     // Each set of edits on its own makes the setting count; empty when none can.
     std::vector<std::vector<SettingEdit>> remedies;
+
+    // The reason up to its first clause, for a list or a table cell.
+    std::string Brief() const { return reason.substr(0, reason.find("; ")); }
 };
 
 // The zones in which the setting of row `keyRow` of WeatherSettingKeys acts

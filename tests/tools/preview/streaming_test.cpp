@@ -234,7 +234,18 @@ TEST(PreviewReport, PageIsSelfContainedWithEveryWeatherAndTheFindings) {
     EXPECT_EQ(weathers, 15u);
     EXPECT_NE(page.find("atmosphere.ini:2: warning: NormalZoneEnd"), std::string::npos);
     EXPECT_NE(page.find("NO_CLOUDS (Snowy 01)"), std::string::npos);
-    for (const char* outside : {"src=", "href=", "http:", "https:", "@import", "url("}) {
+    for (const char* outside : {"src=", "http:", "https:", "@import", "url("}) {
         EXPECT_EQ(page.find(outside), std::string::npos) << outside;
     }
+    // Links go only to places on the page: the contents' to every weather.
+    size_t links = 0;
+    for (size_t at = page.find("href="); at != std::string::npos; at = page.find("href=", at + 1), ++links) {
+        const std::string target = page.substr(at + 7, page.find('"', at + 6) - at - 7);
+        EXPECT_EQ(page.substr(at, 7), "href=\"#") << page.substr(at, 40);
+        EXPECT_NE(page.find("id=\"" + target + "\""), std::string::npos) << target;
+    }
+    EXPECT_GE(links, 18u);
+    // The verdict and the findings come before the flight.
+    EXPECT_LT(page.find("1 warning, 2 notes in "), page.find("atmosphere.ini:2: warning"));
+    EXPECT_LT(page.find("atmosphere.ini:2: warning"), page.find("id=\"flight\""));
 }
