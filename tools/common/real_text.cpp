@@ -58,18 +58,29 @@ std::string RoundedRealText(double value, int digits) {
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
         return std::string(buffer, result.ptr);
     }
-    // Decimals that keep `digits` significant digits; a value that rounds up
-    // to the next power of ten (9.996 to 10.0) keeps one fewer.
-    const int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
-    const double unit = std::pow(10.0, exponent - (digits - 1));
-    const double rounded = std::round(value / unit) * unit;
-    const int decimals = std::max(0, digits - 1 - exponent);
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
-    text.assign(buffer, result.ptr);
+    // Rounded by to_chars, which rounds the binary value exactly (the same
+    // on every system, unlike arithmetic through pow), then written out
+    // without the exponent: "3.30e+03" is 3300.
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, digits - 1);
+    const std::string scientific(buffer, result.ptr);
+    const size_t mark = scientific.find('e');
+    const int exponent = std::stoi(scientific.substr(mark + 1));
+    std::string mantissa;
+    for (const char c : scientific.substr(0, mark)) {
+        if (c >= '0' && c <= '9') mantissa += c;
+    }
+    if (value < 0) text += '-';
+    if (exponent < 0) {
+        text += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + mantissa;
+    } else {
+        const size_t whole = static_cast<size_t>(exponent) + 1;
+        if (mantissa.size() < whole) mantissa.append(whole - mantissa.size(), '0');
+        text += mantissa.substr(0, whole);
+        if (mantissa.size() > whole) text += "." + mantissa.substr(whole);
+    }
     if (text.find('.') != std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);
         if (text.back() == '.') text.pop_back();
     }
-    if (text == "-0") text = "0";
     return text;
 }

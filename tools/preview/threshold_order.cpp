@@ -34,7 +34,11 @@ bool PlaceRun(const ZoneThresholdValues& thresholds, size_t first, size_t last, 
     const double count = static_cast<double>(last - first + 1);
     double reference = 100;
     for (size_t i = first; i <= last; ++i) reference = std::max(reference, std::fabs(Wish(thresholds, i)));
-    double step = std::pow(10.0, std::floor(std::log10(reference)) - 1);
+    // A tenth of the largest power of ten within the reference, by exact
+    // steps: the advice must read the same on every system.
+    double power = 1;
+    while (power * 10 <= reference) power *= 10;
+    double step = power / 10;
     if (std::isfinite(low) && std::isfinite(high)) {
         while (std::ceil(high / step) - std::floor(low / step) < count + 1) {
             step /= 10;
