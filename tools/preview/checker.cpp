@@ -964,26 +964,30 @@ private:
             for (size_t k = 0; k < sections[s].keys.size(); ++k) {
                 const SettingKey& key = *sections[s].keys[k];
                 if (key.offset == NotStored || LineOfRead(sections[s].reads[k]) != 0) continue;
-                const bool global = s < 3;
-                const std::string shipped = global ? SettingFileText(ShippedValues(), key)
-                                                   : SettingFileText(ShippedValues().Weather[weather_], key);
-                const std::string fallback = global ? SettingFileText(DefaultValues(), key)
-                                                    : SettingFileText(DefaultValues().Weather[weather_], key);
-                if (global
-                        ? SameSettingValue(DefaultValues(), ShippedValues(), key)
-                        : SameSettingValue(DefaultValues().Weather[weather_], ShippedValues().Weather[weather_], key)) {
-                    continue;
+                const int line = firstSectionLine_[s];
+                if (weather_ < 0) {
+                    NoteMissingKey(sections[s].name, line, key, DefaultValues(), ShippedValues());
+                } else {
+                    NoteMissingKey(sections[s].name, line, key, DefaultValues().Weather[weather_],
+                                   ShippedValues().Weather[weather_]);
                 }
-                const bool text = key.kind == SettingKind::Text;
-                std::string message =
-                    Cat(key.key, " is missing from [", sections[s].name, "]: the module then uses its default, ");
-                Append(message, text ? "\"" : "", fallback, text ? "\"" : "", ", where the shipped file has ",
-                       text ? "\"" : "", shipped, text ? "\"" : "", "; write ", key.key, "=", shipped,
-                       " for the shipped value");
-                Add(firstSectionLine_[s], Severity::Note, std::move(message), {{{sections[s].name, key.key, shipped}}});
             }
         }
         weather_ = -1;
+    }
+
+    // `Record`: AtmosphereSettings for a global key, WeatherSettings for a weather's.
+    template <typename Record>
+    void NoteMissingKey(const char* section, int line, const SettingKey& key, const Record& defaults,
+                        const Record& shipped) {
+        if (SameSettingValue(defaults, shipped, key)) return;
+        const std::string fallback = SettingFileText(defaults, key), value = SettingFileText(shipped, key);
+        const std::string_view quote = key.kind == SettingKind::Text ? "\"" : "";
+        Add(line, Severity::Note,
+            Cat(key.key, " is missing from [", section, "]: the module then uses its default, ", quote, fallback, quote,
+                ", where the shipped file has ", quote, value, quote, "; write ", key.key, "=", value,
+                " for the shipped value"),
+            {{{section, key.key, value}}});
     }
 
     // Two hotkeys on one key: the one the script tests first takes every
