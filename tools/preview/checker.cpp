@@ -4,8 +4,10 @@
 // from them the record a load stores; then the lexer walks every line once
 // and each is judged against those reads: sections and keys the module
 // never reads, repeats it skips, and values it takes differently from what
-// the author meant. Last come the checks that only the loaded record shows:
-// zones that can no longer be reached and hotkeys that can never fire.
+// the author meant, and the keys a section lacks whose default differs from
+// the shipped value. Last come the checks that only the loaded record shows:
+// zones that can no longer be reached, settings that do nothing
+// (tools/preview/setting_use.h) and hotkeys that can never fire.
 // Every step is linear in the file's size, and the findings kept per file
 // are bounded.
 #include "tools/preview/checker.h"

@@ -1,7 +1,10 @@
 // Explains a configuration file as the module will read it: every value the
-// module would silently take differently from what the author meant, each as
-// one finding "FILE:LINE: error|warning|note: message" with what the module
-// does and the fix, in line order like a compiler's.
+// module would silently take differently from what the author meant, every
+// setting that does nothing as the file stands, and every missing key whose
+// default differs from the shipped value, each as one finding
+// "FILE:LINE: error|warning|note: message" with what the module does and the
+// fix, in line order like a compiler's. A fix that is a value to write is
+// also given as lines to write, and passes the check itself.
 //
 // The checker reads nothing itself: the module's own lexer and reader
 // (platform/profile_lexer.h, platform/profile_reader.h) give it the lines and
