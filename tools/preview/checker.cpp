@@ -313,7 +313,7 @@ const AtmosphereSettings& ShippedValues() {
 
 // The reads of a load that finds no file: every key its default.
 std::shared_ptr<const ConfigurationReads> DefaultReads() {
-    const auto batch = std::make_shared<ConfigurationReads>();
+    const auto batch = std::make_shared_for_overwrite<ConfigurationReads>();
     PrepareConfigurationReads(*batch);
     platform::ReadProfileWithoutFile(batch->reads, ConfigurationReadCount);
     return batch;
@@ -388,7 +388,6 @@ public:
         if (std::all_of(firstSectionLine_.begin(), firstSectionLine_.end(), [](int line) { return line == 0; })) {
             Add(0, Severity::Note, "no section here is one the module reads: it uses the default of every key");
         }
-        CheckMissingKeys();
     }
 
     // What only the loaded record shows: unreachable zones, settings that
@@ -500,6 +499,7 @@ private:
         firstSectionLine_[known] = static_cast<int>(line.number);
         place_ = Place::Known;
         section_ = known;
+        CheckMissingKeys(known);
     }
 
     // A '[' line without its ']': the module takes it for a key line, so the
@@ -957,25 +957,21 @@ private:
 
     // A key missing from a section the file has takes its default; where
     // that differs from the shipped file's value, deleting the line changed
-    // the game.
-    void CheckMissingKeys() {
-        const auto& sections = KnownSections();
-        for (size_t s = 0; s < sections.size(); ++s) {
-            if (firstSectionLine_[s] == 0) continue;
-            weather_ = s >= 3 ? static_cast<WeatherIndex>(s - 3) : -1;
-            for (size_t k = 0; k < sections[s].keys.size(); ++k) {
-                const SettingKey& key = *sections[s].keys[k];
-                if (key.offset == NotStored || LineOfRead(sections[s].reads[k]) != 0) continue;
-                const int line = firstSectionLine_[s];
-                if (weather_ < 0) {
-                    NoteMissingKey(sections[s].name, line, key, DefaultValues(), ShippedValues());
-                } else {
-                    NoteMissingKey(sections[s].name, line, key, DefaultValues().Weather[weather_],
-                                   ShippedValues().Weather[weather_]);
-                }
+    // the game. Noted at the section's header, as the lines come: the reads
+    // already know which keys the section lacks.
+    void CheckMissingKeys(size_t known) {
+        const KnownSection& section = KnownSections()[known];
+        const int line = firstSectionLine_[known];
+        for (size_t k = 0; k < section.keys.size(); ++k) {
+            const SettingKey& key = *section.keys[k];
+            if (key.offset == NotStored || LineOfRead(section.reads[k]) != 0) continue;
+            if (weather_ < 0) {
+                NoteMissingKey(section.name, line, key, DefaultValues(), ShippedValues());
+            } else {
+                NoteMissingKey(section.name, line, key, DefaultValues().Weather[weather_],
+                               ShippedValues().Weather[weather_]);
             }
         }
-        weather_ = -1;
     }
 
     // `Record`: AtmosphereSettings for a global key, WeatherSettings for a weather's.
@@ -1087,7 +1083,7 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
                                    const std::function<FileContent(const std::string& path)>& readAlternate) {
     CheckedText result;
     ResetSettingsToStartValues(result.settings);
-    const auto kept = std::make_shared<ConfigurationReads>();
+    const auto kept = std::make_shared_for_overwrite<ConfigurationReads>();
     ConfigurationReads& batch = *kept;
     ReadFromBytes(bytes, batch);
     result.reads = kept;
@@ -1128,7 +1124,7 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
     }
     result.findings = checker.Finish();
 
-    const auto alternateReads = std::make_shared<ConfigurationReads>();
+    const auto alternateReads = std::make_shared_for_overwrite<ConfigurationReads>();
     ConfigurationReads& alternateBatch = *alternateReads;
     ReadFromBytes(alternate.bytes, alternateBatch);
     result.reads = alternateReads;

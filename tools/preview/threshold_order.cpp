@@ -111,24 +111,28 @@ std::vector<std::vector<ThresholdChange>> NearestOrder(const ZoneThresholdValues
         if (!fits) continue;
         // The values as the file will hold them, once written and read back.
         ZoneThresholdValues written{};
-        std::vector<ThresholdChange> changes;
+        size_t changed = 0;
         double distance = 0;
         for (size_t i = 0; i < ThresholdCount; ++i) {
             written[i] = keeps(i) ? thresholds[i] : static_cast<float>(values[i]);
             if (keeps(i)) continue;
-            changes.push_back({i, written[i]});
+            ++changed;
             if (std::isfinite(thresholds[i])) distance += std::fabs(values[i] - thresholds[i]);
         }
-        if (UnreachableZones(written) != 0) continue;
-        const bool tie = changes.size() == bestChanges && std::fabs(distance - bestDistance) <= 1e-9 * bestDistance;
-        if (changes.size() < bestChanges || (changes.size() == bestChanges && distance < bestDistance && !tie)) {
+        if (changed > bestChanges || UnreachableZones(written) != 0) continue;
+        const bool tie = changed == bestChanges && std::fabs(distance - bestDistance) <= 1e-9 * bestDistance;
+        if (changed < bestChanges || (distance < bestDistance && !tie)) {
             best.clear();
-            bestChanges = changes.size();
+            bestChanges = changed;
             bestDistance = distance;
         } else if (!tie) {
             continue;
         }
-        if (best.size() < most) best.push_back(std::move(changes));
+        if (best.size() >= most) continue;
+        std::vector<ThresholdChange>& changes = best.emplace_back();
+        for (size_t i = 0; i < ThresholdCount; ++i) {
+            if (!keeps(i)) changes.push_back({i, written[i]});
+        }
     }
     return best;
 }
