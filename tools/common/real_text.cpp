@@ -71,12 +71,17 @@ std::string RoundedRealText(double value, int digits) {
     }
     if (value < 0) text += '-';
     if (exponent < 0) {
-        text += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + mantissa;
+        text += "0.";
+        text.append(static_cast<size_t>(-exponent - 1), '0');
+        text += mantissa;
     } else {
         const size_t whole = static_cast<size_t>(exponent) + 1;
         if (mantissa.size() < whole) mantissa.append(whole - mantissa.size(), '0');
         text += mantissa.substr(0, whole);
-        if (mantissa.size() > whole) text += "." + mantissa.substr(whole);
+        if (mantissa.size() > whole) {
+            text += '.';
+            text.append(mantissa, whole);
+        }
     }
     if (text.find('.') != std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);
