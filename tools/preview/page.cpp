@@ -3,6 +3,7 @@
 #include "tools/preview/page.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -105,7 +106,8 @@ const char* SeverityName(Severity severity) {
 std::string Findings(const std::vector<Finding>& findings, const std::string& file) {
     Severity worst = Severity::Note;
     for (const Finding& finding : findings) worst = std::max(worst, finding.severity);
-    const std::string verdict = CountFindings(findings) + " in " + file;
+    std::string verdict = CountFindings(findings) + " in " + file;
+    verdict[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(verdict[0])));  // "No problems"
     std::string html = std::string("<p id=\"verdict\" class=\"verdict verdict-") +
                        (findings.empty() ? "clean" : SeverityName(worst)) + "\">" + Html(verdict) + "</p>\n";
     if (findings.empty()) return html + "<p id=\"findings\">The checker found nothing to report about this file.</p>\n";
