@@ -33,11 +33,6 @@ bool IsPrintable(const std::string& text) {
 
 }  // namespace
 
-// The module's file read is never used by the checker.
-namespace platform {
-bool ReadFileBytes(const char*, FileChunkSink, void*) { return false; }
-}  // namespace platform
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const bool alternateThere = size > 0 && (data[0] & 1) != 0;

@@ -129,8 +129,14 @@ void ReadDirectly(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-// The platform's file read, served from the input.
+// The platform's file read, served from the input. The stamp is served too:
+// the load compares it around the read, and the real one would pull in the
+// file functions this replaces.
 namespace platform {
+FileStamp ReadFileStamp(const char*) {
+    return {true, served.size, 1};
+}
+
 bool ReadFileBytes(const char*, FileChunkSink sink, void* context) {
     ++served.reads;
     for (size_t at = 0; at < served.size;) {

@@ -233,7 +233,10 @@ TEST_F(Configuration, TheShippedFileReproducesTheStartValues) {
     EXPECT_EQ(SettingsToJson(Settings), expected);
 }
 
-TEST_F(Configuration, TheShippedFileListsEveryKeyInReadOrder) {
+// Every key in read order, and the comment just above each gives the
+// default a missing line takes, as the key table has it: "(default 5)",
+// "(default 0x2E, the Delete key)".
+TEST_F(Configuration, TheShippedFileListsEveryKeyInReadOrderWithItsDefault) {
     const std::string file = ReadWholeFile(ATMOSPHERE_SOURCE_DIR "/atmosphere.ini");
     size_t at = 0;
     auto expectNext = [&](const std::string& line) {
@@ -241,14 +244,30 @@ TEST_F(Configuration, TheShippedFileListsEveryKeyInReadOrder) {
         EXPECT_NE(found, std::string::npos) << line << " missing or out of order";
         if (found != std::string::npos) at = found + 1;
     };
+    auto expectDefault = [&](const SettingKey& key) {
+        size_t comment = at - 1;  // the comment lines above the key's line
+        while (comment > 0 && file[file.rfind('\n', comment - 1) + 1] == ';') comment = file.rfind('\n', comment - 1);
+        const std::string above = file.substr(comment, at - comment);
+        const std::string expected =
+            "(default " + (IsIntegerKind(key.kind) ? std::to_string(key.defaultNumber) : std::string(key.defaultText));
+        const size_t found = above.find(expected);
+        EXPECT_TRUE(found != std::string::npos &&
+                    (above[found + expected.size()] == ')' || above[found + expected.size()] == ','))
+            << key.key << ": the comment above gives no " << expected << ")\n"
+            << above;
+    };
     const char* section = "";
     for (const SettingKey& key : GlobalSettingKeys) {
         if (std::string(section) != key.section) expectNext(std::string("[") + (section = key.section) + "]");
         expectNext(std::string(key.key) + "=");
+        expectDefault(key);
     }
     for (const char* weather : WeatherNames) {
         expectNext(std::string("[") + weather + "]");
-        for (const SettingKey& key : WeatherSettingKeys) expectNext(std::string(key.key) + "=");
+        for (const SettingKey& key : WeatherSettingKeys) {
+            expectNext(std::string(key.key) + "=");
+            expectDefault(key);
+        }
     }
 }
 

@@ -1,7 +1,8 @@
 // `atmosphere-sim config PATH [--json]`: the directory of PATH becomes the
 // module directory and its file name the configuration file name, and the
 // module's own LoadConfiguration fills the record from the start values,
-// following the alternate file as the module does. A missing file is what the
+// following the alternate file as the module does; the table marks the
+// values that came from a default. A missing file is what the
 // module meets on a fresh install, so it is not an error: the defaults are
 // printed and a note goes to standard error. A folder or a device is no
 // configuration at all: exit status 2.
@@ -14,6 +15,7 @@
 #include "config/settings.h"
 #include "tools/common/configuration_path.h"
 #include "tools/common/settings_dump.h"
+#include "tools/preview/checker.h"
 
 namespace {
 
@@ -23,7 +25,8 @@ struct ConfigOptions {
 };
 
 int RunConfig(const ConfigOptions& options) {
-    switch (LoadConfigurationFromPath(options.path)) {
+    const PathLoad load = LoadConfigurationFromPath(options.path);
+    switch (load) {
     case PathLoad::Loaded: break;
     case PathLoad::FileMissing:
         std::cerr << "atmosphere-sim: " << options.path << ": file not found, the module reads the defaults\n";
@@ -41,9 +44,12 @@ int RunConfig(const ConfigOptions& options) {
 
     if (options.json) {
         std::cout << SettingsToJson(Settings) << "\n";
-    } else {
-        std::cout << SettingsToTable(Settings);
+        return 0;
     }
+    // Which value came from a default, and what the file wrote: the
+    // checker reads the file as the module does.
+    const preview::CheckedText checked = preview::CheckConfigurationFile(options.path);
+    std::cout << SettingsToTable(Settings, load == PathLoad::DirectoryTooLong ? nullptr : checked.reads.get());
     return 0;
 }
 

@@ -3,6 +3,7 @@
 // implement it; the build picks the file.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 // Whether the console window is this process's alone: Explorer opened it for
@@ -12,6 +13,17 @@ bool OwnsConsoleWindow();
 
 // The folder of the running executable ("" when it cannot be had).
 std::string ExecutableDirectory();
+
+// The first character a person answers with on `in`: in a console window
+// of the tool's own, a single key press ('\n' for Enter, '\r' becomes
+// '\n'); otherwise the first character of the next line ('\n' for an empty
+// one). EOF at the end of input.
+int ReadAnswer(std::istream& in);
+
+// Opens `path` (a page) with the program the system gives such files, the
+// web browser; false when none was started. Only a window of the tool's own
+// offers it: on Linux the tool never owns one and opens nothing.
+bool OpenWithDefaultProgram(const std::string& path);
 
 // Standard output and error write "\n" as it is, not as "\r\n", so that what
 // the tool prints is the same bytes on every system (a console shows both

@@ -1,6 +1,8 @@
 // How the tool was started, and its standard streams, on Linux: always from
 // a terminal or a script.
 #include <filesystem>
+#include <istream>
+#include <string>
 #include <system_error>
 
 #include "tools/atmosphere-sim/console.h"
@@ -14,3 +16,11 @@ std::string ExecutableDirectory() {
 }
 
 void PrepareStandardStreams() {}
+
+int ReadAnswer(std::istream& in) {
+    std::string line;
+    if (!std::getline(in, line)) return EOF;
+    return line.empty() ? '\n' : static_cast<unsigned char>(line.front());
+}
+
+bool OpenWithDefaultProgram(const std::string&) { return false; }

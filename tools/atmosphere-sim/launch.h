@@ -3,6 +3,7 @@
 // asks for: check a file and preview it into a folder beside it.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -21,15 +22,29 @@ enum class Invocation {
 Invocation ClassifyArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& subcommands,
                              const std::vector<std::string>& options);
 
+// What a check and a preview leave for the person to look at.
+struct PreviewResult {
+    int status = 2;      // 0; 1 when the check found an error; 2 when there was nothing to preview
+    std::string report;  // the report page, when one was written
+};
+
 // In a game's folder (it holds the script host or the module), checks the
-// installation first; then checks `request.configPath` (findings on `out`),
+// installation first. Then checks `request.configPath` (findings on `out`),
 // flies the request with it and writes the preview into
 // `request.outputDirectory`, or when that is empty into the folder "preview"
-// beside the file (summary on `out`); says on `err` which file it checks and
-// where the preview went. Returns 0, 1 when the installation check or the
-// file's check found an error, 2 when the file is missing or not a file, an
-// option is bad or the preview cannot be written.
-int CheckAndPreview(preview::RunRequest request, std::ostream& out, std::ostream& err);
+// beside the file (summary on `out`); the report shows the installation's
+// findings at its top. Status 1 when either check found an error.
+// Unless `weatherGiven`, the climb is in the first weather the file's errors
+// concern (else its warnings; else the request's). Says on `err` which file
+// it checks and where the preview went, and ends with the verdict, so that
+// it is the last thing a window shows: "2 errors, 1 warning in
+// atmosphere.ini: see preview/report.html". Status 2 when the file is
+// missing or not a file, an option is bad or the preview cannot be written.
+PreviewResult CheckAndPreview(preview::RunRequest request, bool weatherGiven, std::ostream& out, std::ostream& err);
 
-// Asks for Enter on `err` and returns when a line or the end of `in` comes.
-void WaitForEnter(std::istream& in, std::ostream& err);
+// Ends a double-click or a drop, whose window closes with the tool: asks on
+// `err` for Enter to close, or for O to open `report` first (when there is
+// one; with none, for Enter alone) with `open`. `answer` gives the key
+// pressed (EOF at the end of input).
+void CloseOrOpen(const std::string& report, std::ostream& err, const std::function<int()>& answer,
+                 const std::function<bool(const std::string&)>& open);

@@ -33,11 +33,14 @@ Examples:
   atmosphere-sim config my.ini --json
   atmosphere-sim doctor "C:\Games\My Game"   check the installation in the game's folder
   atmosphere-sim my.ini          check my.ini and preview it into preview/ beside it
+                                 (open preview/report.html: findings first, then the flight)
   atmosphere-sim my.ini --weather rain   the same, in another weather (run's options)
 
 Started with no argument from Explorer (a double-click), it checks and
 previews the atmosphere.ini beside it into the folder preview/ beside that
-file; with a file dropped on it, that file. It then waits for Enter.
+file, in a weather its errors concern; with a file dropped on it, that file.
+It ends with the verdict and report.html's place, then waits: Enter closes
+the window, O opens the report.
 
 Exit status: 0 fine, 1 errors found in the file (doctor: in the installation),
 2 usage or input error.)";
@@ -87,6 +90,13 @@ int ParseAndRun(CLI::App& app, const std::vector<std::string>& arguments, const 
     return exitCode;
 }
 
+// The end of a run in a window of the tool's own, which closes with it.
+void EndInOwnWindow(const std::string& report) {
+    CloseOrOpen(
+        report, std::cerr, [] { return ReadAnswer(std::cin); },
+        [](const std::string& page) { return OpenWithDefaultProgram(page); });
+}
+
 // A file given first, as a drop gives it or as typed with run's options
 // after it: reads those options, then checks and previews the file.
 int OpenFile(const std::vector<std::string>& arguments, bool ownWindow) {
@@ -101,20 +111,20 @@ int OpenFile(const std::vector<std::string>& arguments, bool ownWindow) {
         ParseArguments(open, ReadAsTyped(open, {arguments.begin() + 1, arguments.end()}));
     } catch (const CLI::ParseError& error) {
         const int status = open.exit(error) == 0 ? 0 : 2;
-        if (ownWindow) WaitForEnter(std::cin, std::cerr);
+        if (ownWindow) EndInOwnWindow("");
         return status;
     }
     request.progress = preview::StandardErrorIsTerminal();
-    int status = 2;
+    PreviewResult result;
     try {
-        status = CheckAndPreview(request, std::cout, std::cerr);
+        result = CheckAndPreview(request, open.get_option("--weather")->count() > 0, std::cout, std::cerr);
     } catch (const std::exception& error) {
         std::cerr << "atmosphere-sim: " << error.what() << '\n';
     }
     // Explorer closes the window as soon as the tool ends: keep it readable,
     // whatever happened.
-    if (ownWindow) WaitForEnter(std::cin, std::cerr);
-    return status;
+    if (ownWindow) EndInOwnWindow(result.report);
+    return result.status;
 }
 
 int Launch(CLI::App& app, int argc, char** argv, const int& exitCode) {

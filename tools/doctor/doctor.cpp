@@ -33,6 +33,14 @@ constexpr const char* MisplacedFolders[] = {"bin", "scripts", "plugins", "mods",
 // PE files read at most; a folder with more is not a game's folder.
 constexpr size_t CandidateLimit = 4000;
 
+Finding About(const fs::path& path, Severity severity, std::string message) {
+    Finding finding;
+    finding.file = path.string();
+    finding.severity = severity;
+    finding.message = std::move(message);
+    return finding;
+}
+
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -81,8 +89,8 @@ std::vector<Entry> List(const fs::path& folder, const std::string& where, std::v
         entries.push_back(std::move(entry));
     }
     if (error) {
-        findings.push_back({folder.string(), 0, Severity::Note,
-                            "cannot be read (" + error.message() + "): what it holds was not examined"});
+        findings.push_back(
+            About(folder, Severity::Note, "cannot be read (" + error.message() + "): what it holds was not examined"));
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.lower < b.lower; });
     return entries;
@@ -113,7 +121,7 @@ struct Installation {
     std::vector<Finding>& findings;
 
     void Add(const fs::path& path, Severity severity, std::string message) {
-        findings.push_back({path.string(), 0, severity, std::move(message)});
+        findings.push_back(About(path, severity, std::move(message)));
     }
 
     const Entry* Top(const std::string& lowerName) const {
@@ -380,14 +388,14 @@ Examination ExamineInstallation(const std::string& folderText, const std::string
     std::error_code error;
     const fs::file_status status = fs::status(folder, error);
     if (error || !fs::exists(status)) {
-        result.findings.push_back({folder.string(), 0, Severity::Error, "no such folder"});
+        result.findings.push_back(About(folder, Severity::Error, "no such folder"));
         result.status = 2;
         return result;
     }
     if (!fs::is_directory(status)) {
-        result.findings.push_back({folder.string(), 0, Severity::Error,
-                                   "is a file, not a folder: give the game's folder, the one that holds the game's "
-                                   "executable"});
+        result.findings.push_back(About(
+            folder, Severity::Error, "is a file, not a folder: give the game's folder, the one that holds the game's "
+                                     "executable"));
         result.status = 2;
         return result;
     }

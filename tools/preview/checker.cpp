@@ -4,8 +4,10 @@
 // from them the record a load stores; then the lexer walks every line once
 // and each is judged against those reads: sections and keys the module
 // never reads, repeats it skips, and values it takes differently from what
-// the author meant. Last come the checks that only the loaded record shows:
-// zones that can no longer be reached and hotkeys that can never fire.
+// the author meant, and the keys a section lacks whose default differs from
+// the shipped value. Last come the checks that only the loaded record shows:
+// zones that can no longer be reached, settings that do nothing
+// (tools/preview/setting_use.h) and hotkeys that can never fire.
 // Every step is linear in the file's size, and the findings kept per file
 // are bounded.
 #include "tools/preview/checker.h"
@@ -17,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 
 #include "atmosphere/zone.h"
@@ -28,7 +31,11 @@
 #include "platform/profile_reader.h"
 #include "sim/path_text.h"
 #include "tools/common/configuration_path.h"
+#include "tools/common/real_text.h"
+#include "tools/common/settings_dump.h"
 #include "tools/common/virtual_keys.h"
+#include "tools/preview/setting_use.h"
+#include "tools/preview/threshold_order.h"
 
 namespace preview {
 namespace {
@@ -171,14 +178,6 @@ template <typename... Pieces> void Append(std::string& out, const Pieces&... pie
     (AppendPiece(out, pieces), ...);
 }
 
-std::string Real(double value) {
-    // Spelled out: C libraries disagree on nan's sign.
-    if (std::isnan(value)) return "nan";
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%g", value);
-    return buffer;
-}
-
 // "0x46, the F key"
 std::string KeyPhrase(int32_t code) { return Cat(KeyCodeText(code), ", ", DescribeKeyCode(code).name); }
 
@@ -300,6 +299,47 @@ template <typename T> const T& FieldOf(const AtmosphereSettings& record, size_t 
     return SettingField<T>(record.Weather[section - 3], key);
 }
 
+// What the shipped atmosphere.ini holds, which is the module's start values
+// (a test keeps the two equal), and what a load stores for a key the file
+// lacks.
+const AtmosphereSettings& ShippedValues() {
+    static const AtmosphereSettings shipped = [] {
+        AtmosphereSettings record;
+        ResetSettingsToStartValues(record);
+        return record;
+    }();
+    return shipped;
+}
+
+// The reads of a load that finds no file: every key its default.
+std::shared_ptr<const ConfigurationReads> DefaultReads() {
+    const auto batch = std::make_shared_for_overwrite<ConfigurationReads>();
+    PrepareConfigurationReads(*batch);
+    platform::ReadProfileWithoutFile(batch->reads, ConfigurationReadCount);
+    return batch;
+}
+
+const AtmosphereSettings& DefaultValues() {
+    static const AtmosphereSettings defaults = [] {
+        AtmosphereSettings record;
+        ResetSettingsToStartValues(record);
+        StoreConfigurationReads(*DefaultReads(), record);
+        return record;
+    }();
+    return defaults;
+}
+
+// The fixed keys the game leaves free in single player, for a hotkey that
+// needs one: F4 and F9 to F12.
+constexpr int32_t FreeKeyCodes[] = {0x73, 0x78, 0x79, 0x7A, 0x7B};
+
+// "X=1, or Y=2": each set of edits on its own.
+std::string AlternativesText(const std::vector<std::vector<SettingEdit>>& fixes, const std::string& here) {
+    std::string text;
+    for (const auto& edits : fixes) Append(text, text.empty() ? "" : ", or ", EditText(edits, here));
+    return text;
+}
+
 // ---------------------------------------------------------------------------
 // One file
 
@@ -322,14 +362,15 @@ public:
         std::sort(usedLines_.begin(), usedLines_.end());
     }
 
-    void Add(int line, Severity severity, std::string message) {
+    // A finding about the weather being checked, if any.
+    void Add(int line, Severity severity, std::string message, std::vector<std::vector<SettingEdit>> fixes = {}) {
         if (line > 0 && lineFindings_ >= FindingLimit) {
             ++dropped_;
             droppedErrors_ |= severity == Severity::Error;
             return;
         }
         if (line > 0) ++lineFindings_;
-        findings_.push_back({file_, line, severity, std::move(message)});
+        findings_.push_back({file_, line, severity, std::move(message), weather_, std::move(fixes)});
     }
 
     // Whether line findings are only counted now: then a caller need not
@@ -343,23 +384,34 @@ public:
         platform::FeedProfile(lexer, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
         platform::FinishProfile(lexer);
         EndBrokenBlock(lastLine_ + 1);
+        weather_ = -1;
         if (std::all_of(firstSectionLine_.begin(), firstSectionLine_.end(), [](int line) { return line == 0; })) {
             Add(0, Severity::Note, "no section here is one the module reads: it uses the default of every key");
         }
     }
 
-    // What only the loaded record shows: unreachable zones, dead hotkeys.
+    // What only the loaded record shows: unreachable zones, settings that
+    // do nothing, dead hotkeys.
     void CheckRecord() {
-        for (int weather = 0; weather < WeatherCount; ++weather) CheckZoneOrder(weather);
+        for (int weather = 0; weather < WeatherCount; ++weather) {
+            weather_ = weather;
+            CheckZoneOrder(weather);
+            CheckIdleSettings(weather);
+        }
+        weather_ = -1;
         CheckHotkeys();
     }
 
     // The findings in line order, file-wide ones first.
     std::vector<Finding> Finish() {
         if (dropped_ > 0) {
-            findings_.push_back({file_, 0, droppedErrors_ ? Severity::Error : Severity::Warning,
+            findings_.push_back({file_,
+                                 0,
+                                 droppedErrors_ ? Severity::Error : Severity::Warning,
                                  Cat(std::to_string(dropped_), " more findings not shown (only the first ",
-                                     std::to_string(FindingLimit), " are): this is hardly a configuration file")});
+                                     std::to_string(FindingLimit), " are): this is hardly a configuration file"),
+                                 -1,
+                                 {}});
         }
         // The lines come in order; only the few findings of the whole file
         // and of the record are out of place.
@@ -418,6 +470,8 @@ private:
         for (size_t s = 0; s < sections.size() && known == SectionCount; ++s) {
             if (platform::ProfileNameIs(line, sections[s].name)) known = s;
         }
+        // A repeated weather section still concerns its weather.
+        weather_ = known != SectionCount && known >= 3 ? static_cast<WeatherIndex>(known - 3) : -1;
         const bool ignored = known == SectionCount || firstSectionLine_[known] != 0;
         if (ignored && Full()) {
             place_ = Place::Ignored;
@@ -445,6 +499,7 @@ private:
         firstSectionLine_[known] = static_cast<int>(line.number);
         place_ = Place::Known;
         section_ = known;
+        CheckMissingKeys(known);
     }
 
     // A '[' line without its ']': the module takes it for a key line, so the
@@ -594,7 +649,7 @@ private:
         }
         case SettingKind::Real: {
             const float number = ParseReal(text, &used);
-            readsNumber(Cat("the number, ", Real(number)), used > 0);
+            readsNumber(Cat("the number, ", ShortestRealText(number)), used > 0);
             return;
         }
         case SettingKind::Text:
@@ -777,12 +832,12 @@ private:
         if (used < text.size()) {
             const std::string rest = WrittenValue(line, used);
             Add(line.number, Severity::Warning,
-                Cat(name, " = ", InQuotes{value}, " reads as ", Real(number), " and ignores ", InQuotes{rest},
-                    rest[0] == ',' ? "; the decimal point is \".\"" : "; write the number alone"));
+                Cat(name, " = ", InQuotes{value}, " reads as ", ShortestRealText(number), " and ignores ",
+                    InQuotes{rest}, rest[0] == ',' ? "; the decimal point is \".\"" : "; write the number alone"));
         }
         if (!std::isfinite(number)) {
             Add(line.number, Severity::Warning,
-                Cat(name, " = ", InQuotes{value}, " reads as ", Real(number), "; write a finite number"));
+                Cat(name, " = ", InQuotes{value}, " reads as ", ShortestRealText(number), "; write a finite number"));
         }
     }
 
@@ -850,61 +905,127 @@ private:
 
     void CheckZoneOrder(int weather) {
         const WeatherSettings& row = record_.Weather[weather];
-        const auto threshold = [&row](size_t zone) { return row.*Zones[zone].upper; };
-        // Zone k is taken when every lower threshold test passed and its own failed.
-        std::array<std::string_view, ZoneCount> unreachable{};
-        size_t unreachableCount = 0;
-        double lower = -INFINITY;
-        bool lowerPossible = true;
-        for (int zone = 0; zone < ZoneCount; ++zone) {
-            const bool top = zone == ZoneCount - 1;
-            const float upper = top ? INFINITY : threshold(zone);
-            bool reachable = lowerPossible;
-            if (!top && reachable) reachable = std::isnan(upper) || upper > lower;
-            if (top) reachable = lowerPossible && lower < INFINITY;
-            if (!reachable) unreachable[unreachableCount++] = Zones[zone].name;
-            if (!top) {
-                if (std::isnan(upper) || upper == INFINITY)
-                    lowerPossible = false;
-                else
-                    lower = std::max<double>(lower, upper);
-            }
-        }
-        if (unreachableCount == 0) return;
+        ZoneThresholdValues thresholds{};
+        for (size_t i = 0; i < thresholds.size(); ++i) thresholds[i] = row.*Zones[i].upper;
+        const ZoneSet unreachable = UnreachableZones(thresholds);
+        if (unreachable == 0) return;
         std::string message = Cat("[", WeatherNames[weather], "] zone thresholds out of order (");
-        for (size_t i = 0; i + 1 < ZoneCount; ++i) {
-            Append(message, i ? ", " : "", Zones[i].upperKey, " ", Real(threshold(i)));
+        for (size_t i = 0; i < thresholds.size(); ++i) {
+            Append(message, i ? ", " : "", Zones[i].upperKey, " ", ShortestRealText(thresholds[i]));
         }
-        message += "): the ";
-        for (size_t i = 0; i < unreachableCount; ++i) Append(message, i ? ", " : "", unreachable[i]);
-        message +=
-            " can no longer be reached; keep them ascending, NormalZoneEnd <= CloudZoneStart <= ... <= "
-            "SpaceZoneStart";
+        Append(message, "): ", ZoneSetText(unreachable),
+               " can no longer be reached; each threshold must lie above the one before");
+        std::vector<std::vector<SettingEdit>> fixes;
+        for (const std::vector<ThresholdChange>& changes : NearestOrder(thresholds)) {
+            std::vector<SettingEdit> edits;
+            for (const ThresholdChange& change : changes) {
+                edits.push_back({WeatherNames[weather], Zones[change.index].upperKey, ShortestRealText(change.value)});
+            }
+            fixes.push_back(std::move(edits));
+        }
+        if (!fixes.empty()) {
+            Append(message, ", so write ", AlternativesText(fixes, WeatherNames[weather]),
+                   " (the nearest values that restore the order)");
+        }
         int line = 0;
-        for (size_t i = 1; i + 1 < ZoneCount && line == 0; ++i) {
-            if (!(threshold(i) >= threshold(i - 1))) line = LineOfRead(WeatherReadIndex(weather, i));
+        for (size_t i = 1; i < thresholds.size() && line == 0; ++i) {
+            if (!(thresholds[i] >= thresholds[i - 1])) line = LineOfRead(WeatherReadIndex(weather, i));
         }
         if (line == 0) line = firstSectionLine_[3 + static_cast<size_t>(weather)];
-        Add(line, Severity::Error, std::move(message));
+        Add(line, Severity::Error, std::move(message), std::move(fixes));
     }
 
+    // A setting the file changed from the shipped value, which does nothing
+    // as the file's other settings stand. A frequency of 0 that idles the
+    // flags has its own warning on its line.
+    void CheckIdleSettings(int weather) {
+        const WeatherSettings& row = record_.Weather[weather];
+        for (size_t key = 0; key < WeatherSettingKeyCount; ++key) {
+            const int line = LineOfRead(WeatherReadIndex(weather, key));
+            if (line == 0 || SameSettingValue(row, ShippedValues().Weather[weather], WeatherSettingKeys[key])) continue;
+            const std::optional<UnusedSetting> unused = WhyUnused(key, weather, record_);
+            if (!unused || unused->cause == UseCondition::LightningFrequency) continue;
+            std::string message =
+                Cat(WeatherSettingKeys[key].key, " does nothing in [", WeatherNames[weather], "]: ", unused->reason);
+            if (!unused->remedies.empty()) {
+                Append(message, "; write ", AlternativesText(unused->remedies, WeatherNames[weather]),
+                       " for it to count");
+            }
+            Add(line, Severity::Note, std::move(message), unused->remedies);
+        }
+    }
+
+    // A key missing from a section the file has takes its default; where
+    // that differs from the shipped file's value, deleting the line changed
+    // the game. Noted at the section's header, as the lines come: the reads
+    // already know which keys the section lacks.
+    void CheckMissingKeys(size_t known) {
+        const KnownSection& section = KnownSections()[known];
+        const int line = firstSectionLine_[known];
+        for (size_t k = 0; k < section.keys.size(); ++k) {
+            const SettingKey& key = *section.keys[k];
+            if (key.offset == NotStored || LineOfRead(section.reads[k]) != 0) continue;
+            if (weather_ < 0) {
+                NoteMissingKey(section.name, line, key, DefaultValues(), ShippedValues());
+            } else {
+                NoteMissingKey(section.name, line, key, DefaultValues().Weather[weather_],
+                               ShippedValues().Weather[weather_]);
+            }
+        }
+    }
+
+    // `Record`: AtmosphereSettings for a global key, WeatherSettings for a weather's.
+    template <typename Record>
+    void NoteMissingKey(const char* section, int line, const SettingKey& key, const Record& defaults,
+                        const Record& shipped) {
+        if (SameSettingValue(defaults, shipped, key)) return;
+        const std::string fallback = SettingFileText(defaults, key), value = SettingFileText(shipped, key);
+        const std::string_view quote = key.kind == SettingKind::Text ? "\"" : "";
+        Add(line, Severity::Note,
+            Cat(key.key, " is missing from [", section, "]: the module then uses its default, ", quote, fallback, quote,
+                ", where the shipped file has ", quote, value, quote, "; write ", key.key, "=", value,
+                " for the shipped value"),
+            {{{section, key.key, value}}});
+    }
+
+    // Two hotkeys on one key: the one the script tests first takes every
+    // release. Each clash gets a key no hotkey uses, a different one each.
     void CheckHotkeys() {
         struct Hotkey {
-            const char* name;
+            const SettingKey* key;
             int32_t code;
             size_t read;
         };
-        const Hotkey keys[3] = {{"ReloadKey", record_.ReloadKey, GlobalReadIndex(GlobalKeyRow("ReloadKey"))},
-                                {"OnOffKey", record_.OnOffKey, GlobalReadIndex(GlobalKeyRow("OnOffKey"))},
-                                {"DebugKey", record_.DebugKey, GlobalReadIndex(GlobalKeyRow("DebugKey"))}};
-        for (int later = 1; later < 3; ++later) {
-            for (int earlier = 0; earlier < later; ++earlier) {
-                if (keys[earlier].code != keys[later].code || DescribeKeyCode(keys[later].code).use != KeyCodeUse::Key)
-                    continue;
-                Add(LineOfRead(keys[later].read), Severity::Warning,
-                    Cat(keys[later].name, " and ", keys[earlier].name, " are both ", KeyPhrase(keys[later].code), ": ",
-                        keys[earlier].name, " takes every release first, so ", keys[later].name,
-                        " never fires; give each action its own key"));
+        std::vector<Hotkey> keys;
+        std::vector<int32_t> taken;
+        for (size_t row = 0; row < GlobalSettingKeyCount; ++row) {
+            const SettingKey& key = GlobalSettingKeys[row];
+            if (key.kind != SettingKind::KeyCode) continue;
+            keys.push_back({&key, SettingField<int32_t>(record_, key), GlobalReadIndex(row)});
+            taken.push_back(keys.back().code);
+        }
+        for (size_t later = 1; later < keys.size(); ++later) {
+            for (size_t earlier = 0; earlier < later; ++earlier) {
+                const Hotkey& a = keys[earlier];
+                const Hotkey& b = keys[later];
+                if (a.code != b.code || DescribeKeyCode(b.code).use != KeyCodeUse::Key) continue;
+                std::string message = Cat(b.key->key, " and ", a.key->key, " are both ", KeyPhrase(b.code), ": ",
+                                          a.key->key, " takes every release first, so ", b.key->key, " never fires");
+                std::vector<std::vector<SettingEdit>> fixes;
+                const auto free = std::find_if(std::begin(FreeKeyCodes), std::end(FreeKeyCodes), [&](int32_t code) {
+                    return std::find(taken.begin(), taken.end(), code) == taken.end();
+                });
+                if (free != std::end(FreeKeyCodes)) {
+                    taken.push_back(*free);
+                    fixes.push_back({{b.key->section, b.key->key, KeyCodeText(*free)}});
+                    Append(message, "; give it a key of its own: write ", EditText(fixes.front(), b.key->section), " (",
+                           DescribeKeyCode(*free).name,
+                           "), which no other hotkey uses and the game leaves "
+                           "free in single player");
+                } else {
+                    message += "; give each action its own key";
+                }
+                Add(LineOfRead(b.read), Severity::Warning, std::move(message), std::move(fixes));
                 break;
             }
         }
@@ -929,6 +1050,7 @@ private:
     std::array<int, SectionCount> firstSectionLine_{};  // first header line of each known section
     BrokenHeader broken_;
     uint32_t lastLine_ = 0;
+    WeatherIndex weather_ = -1;  // the weather the findings added now concern
 };
 
 std::string AlternatePathBeside(const std::string& file, const std::string& name) {
@@ -961,8 +1083,10 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
                                    const std::function<FileContent(const std::string& path)>& readAlternate) {
     CheckedText result;
     ResetSettingsToStartValues(result.settings);
-    ConfigurationReads batch;
+    const auto kept = std::make_shared_for_overwrite<ConfigurationReads>();
+    ConfigurationReads& batch = *kept;
     ReadFromBytes(bytes, batch);
+    result.reads = kept;
     FileChecker checker(file, batch, result.settings);
     const char* redirect = ConfigurationRedirect(batch);
     const int switchLine = checker.LineOfRead(GlobalReadIndex(AlternateSwitchRow));
@@ -988,10 +1112,9 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
                     " instead of this file, and nothing else here counts"));
     const FileContent alternate = readAlternate(alternatePath);
     if (!alternate.problem.empty()) {
-        ConfigurationReads defaults;
-        PrepareConfigurationReads(defaults);
-        platform::ReadProfileWithoutFile(defaults.reads, ConfigurationReadCount);
-        StoreConfigurationReads(defaults, result.settings);
+        const auto defaults = DefaultReads();
+        StoreConfigurationReads(*defaults, result.settings);
+        result.reads = defaults;
         const int nameLine = checker.LineOfRead(GlobalReadIndex(AlternateNameRow));
         checker.Add(nameLine != 0 ? nameLine : switchLine, Severity::Warning,
                     Cat("the alternate file ", InQuotes{alternateName}, " ", alternate.problem,
@@ -1001,8 +1124,10 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
     }
     result.findings = checker.Finish();
 
-    ConfigurationReads alternateBatch;
+    const auto alternateReads = std::make_shared_for_overwrite<ConfigurationReads>();
+    ConfigurationReads& alternateBatch = *alternateReads;
     ReadFromBytes(alternate.bytes, alternateBatch);
+    result.reads = alternateReads;
     StoreConfigurationReads(alternateBatch, result.settings);
     FileChecker other(alternateName, alternateBatch, result.settings);
     if (const char* again = ConfigurationRedirect(alternateBatch); again != nullptr) {
@@ -1017,18 +1142,33 @@ CheckedText CheckConfigurationText(const std::string& file, std::string_view byt
     return result;
 }
 
-std::vector<Finding> CheckConfiguration(const std::string& path, bool* unreadable) {
+CheckedText CheckConfigurationFile(const std::string& path, bool* unreadable) {
     if (unreadable != nullptr) *unreadable = false;
     const FileContent content = ReadContent(path);
+    if (content.problem.empty()) return CheckConfigurationText(path, content.bytes, ReadContent);
+    // No file, or none to read: the module uses the default of every key.
+    CheckedText result;
+    ResetSettingsToStartValues(result.settings);
+    result.reads = DefaultReads();
+    StoreConfigurationReads(*result.reads, result.settings);
     if (content.problem == "is not there") {
-        return {{path, 0, Severity::Error,
-                 "file not found: the module would use the default of every key; check the name and the folder"}};
+        result.findings = {
+            {path,
+             0,
+             Severity::Error,
+             "file not found: the module would use the default of every key; check the name and the folder",
+             -1,
+             {}}};
+        return result;
     }
-    if (!content.problem.empty()) {
-        if (unreadable != nullptr) *unreadable = true;
-        return {{path, 0, Severity::Error, path + " " + content.problem + ": there is no configuration to check"}};
-    }
-    return CheckConfigurationText(path, content.bytes, ReadContent).findings;
+    if (unreadable != nullptr) *unreadable = true;
+    result.findings = {
+        {path, 0, Severity::Error, path + " " + content.problem + ": there is no configuration to check", -1, {}}};
+    return result;
+}
+
+std::vector<Finding> CheckConfiguration(const std::string& path, bool* unreadable) {
+    return CheckConfigurationFile(path, unreadable).findings;
 }
 
 std::string FormatFinding(const Finding& finding) {
@@ -1048,6 +1188,30 @@ std::string FormatFinding(const Finding& finding) {
 bool HasErrors(const std::vector<Finding>& findings) {
     return std::any_of(findings.begin(), findings.end(),
                        [](const Finding& finding) { return finding.severity == Severity::Error; });
+}
+
+std::string CountFindings(const std::vector<Finding>& findings) {
+    static constexpr const char* Names[] = {"note", "warning", "error"};
+    size_t counts[3] = {};
+    for (const Finding& finding : findings) ++counts[static_cast<int>(finding.severity)];
+    std::string text;
+    for (int severity = 2; severity >= 0; --severity) {
+        const size_t count = counts[severity];
+        if (count == 0) continue;
+        Append(text, text.empty() ? "" : ", ", std::to_string(count), " ", Names[severity], count == 1 ? "" : "s");
+    }
+    return text.empty() ? "no problems" : text;
+}
+
+std::vector<WeatherIndex> WeathersConcerned(const std::vector<Finding>& findings, Severity severity) {
+    std::vector<WeatherIndex> weathers;
+    for (const Finding& finding : findings) {
+        if (finding.severity != severity || finding.weather < 0) continue;
+        if (std::find(weathers.begin(), weathers.end(), finding.weather) == weathers.end()) {
+            weathers.push_back(finding.weather);
+        }
+    }
+    return weathers;
 }
 
 }  // namespace preview

@@ -246,14 +246,21 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
         err << "atmosphere-sim: cannot write the outputs into " << request.outputDirectory << '\n';
         return 2;
     }
-    WriteSummary(summary, out);
+    WriteSummary(summary, Settings, out);
     // Where the files went is a message: the summary alone is the result.
+    // The report first: it holds the rest.
+    err << "report:   " << outputs.PathOf("report.html").string() << '\n';
     err << "chart:    " << outputs.PathOf("chart.svg").string() << '\n';
     err << "timeline: " << outputs.PathOf("timeline.csv").string() << '\n';
     if (request.trace) err << "trace:    " << outputs.PathOf("trace.jsonl").string() << '\n';
-    err << "report:   " << outputs.PathOf("report.html").string() << '\n';
     if (fs::exists(outputs.PathOf("atmosphere.log"))) {
         err << "log:      " << outputs.PathOf("atmosphere.log").string() << " (what the module logs in the game)\n";
+    }
+    const bool problems = std::any_of(page.findings.begin(), page.findings.end(),
+                                      [](const Finding& finding) { return finding.severity != Severity::Note; });
+    if (problems && !request.findingsShown) {
+        err << "atmosphere-sim: " << CountFindings(page.findings) << " in " << request.configPath
+            << ": the report lists them first, as does `atmosphere-sim check " << request.configPath << "`\n";
     }
     return 0;
 }
@@ -266,13 +273,14 @@ bool StandardErrorIsTerminal() {
 #endif
 }
 
-int CheckCommand(const std::string& configPath, std::ostream& out) {
+int CheckCommand(const std::string& configPath, std::ostream& out, std::vector<Finding>* found) {
     bool unreadable = false;
-    const std::vector<Finding> findings = CheckConfiguration(configPath, &unreadable);
+    std::vector<Finding> findings = CheckConfiguration(configPath, &unreadable);
     for (const Finding& finding : findings) out << FormatFinding(finding) << '\n';
     if (findings.empty()) out << configPath << ": no problems found\n";
-    if (unreadable) return 2;
-    return HasErrors(findings) ? 1 : 0;
+    const int status = unreadable ? 2 : HasErrors(findings) ? 1 : 0;
+    if (found != nullptr) *found = std::move(findings);
+    return status;
 }
 
 }  // namespace preview

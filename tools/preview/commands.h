@@ -18,18 +18,20 @@ struct RunRequest {
     std::string weather = "CLOUDS";  // weather name of the built-in climb, any case
     float speed = 2.0f;              // units per frame, built-in climb
     bool inVehicle = false;
-    float gameWind = 3.0f;   // the game's own wind speed
-    std::string flightFile;  // a flight file instead of the built-in climb
-    bool trace = false;      // also write trace.jsonl
-    bool progress = false;   // show progress on `err` (a terminal) during a long run
+    float gameWind = 3.0f;       // the game's own wind speed
+    std::string flightFile;      // a flight file instead of the built-in climb
+    bool trace = false;          // also write trace.jsonl
+    bool progress = false;       // show progress on `err` (a terminal) during a long run
+    bool findingsShown = false;  // the caller has printed the check's findings: the run need not mention them
     // What the installation check found in the file's folder, for the
     // report's top; empty when it was not examined.
     std::vector<Finding> installation;
 };
 
-// Runs the flight and writes chart.svg, timeline.csv, report.html (and
+// Runs the flight and writes report.html, chart.svg, timeline.csv (and
 // trace.jsonl) into the output folder as it flies, printing the summary to
-// `out` and where the files went to `err`. Every input is checked before
+// `out` and where the files went to `err`, the report first; and on `err`,
+// unless `request.findingsShown`, that the file has errors or warnings. Every input is checked before
 // anything is written: on bad input it prints the reason to `err`, writes
 // nothing and returns 2. Returns 0 on success; on a failed write nothing of
 // the run is left behind.
@@ -38,9 +40,9 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
 // Whether standard error is a terminal, where a progress line is welcome.
 bool StandardErrorIsTerminal();
 
-// Prints every finding about `configPath` to `out`, one per line; returns 2
-// when there was no file to check (a folder, a device), 1 when a finding is
-// an error, else 0.
-int CheckCommand(const std::string& configPath, std::ostream& out);
+// Prints every finding about `configPath` to `out`, one per line, and hands
+// them to `findings` when given; returns 2 when there was no file to check
+// (a folder, a device), 1 when a finding is an error, else 0.
+int CheckCommand(const std::string& configPath, std::ostream& out, std::vector<Finding>* findings = nullptr);
 
 }  // namespace preview

@@ -3,13 +3,19 @@
 #include "tools/preview/page.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "atmosphere/zone.h"
+#include "config/setting_keys.h"
 #include "config/settings.h"
+#include "tools/common/real_text.h"
+#include "tools/common/settings_dump.h"
 #include "tools/preview/chart.h"
+#include "tools/preview/setting_use.h"
 
 namespace preview {
 namespace {
@@ -46,18 +52,37 @@ td, th { border: 1px solid #ccc; padding: 3px 6px; text-align: left; vertical-al
 th { background: #f2f2f2; }
 .note { color: #444; font-size: 13px; max-width: 1000px; }
 .finding-error { color: #a00; } .finding-warning { color: #a60; } .finding-note { color: #246; }
+#findings li { margin: 3px 0; font-size: 14px; }
+.verdict { font-size: 18px; font-weight: bold; padding: 8px 12px; border-radius: 4px; display: inline-block; }
+.verdict-error { background: #fbe3e3; color: #a00; } .verdict-warning { background: #fdf0dc; color: #8a4b00; }
+.verdict-note, .verdict-clean { background: #e4f2e4; color: #205020; }
+#contents { font-size: 14px; line-height: 1.9; border: 1px solid #ccc; padding: 6px 12px; max-width: 1200px; }
+#contents a { margin-right: 10px; white-space: nowrap; }
+.concerned { color: #a00; font-weight: bold; }
+.way { color: #555; font-size: 12px; font-weight: bold; }
+.idle { color: #888; font-style: italic; }
+.idle-value { color: #888; }
 .weathers { display: flex; flex-wrap: wrap; gap: 16px; }
 .weather { border: 1px solid #ccc; padding: 8px; width: 700px; }
-.weather-body { display: flex; gap: 8px; }
+.weather-body { display: flex; gap: 8px; } .weather-body > svg { flex: none; }
 .settings td:first-child { color: #555; white-space: nowrap; }
 .chart svg { max-width: 100%; height: auto; }
 )";
 
+// A quantity's cell: one text, or the way up and the way down.
+std::string QuantityCell(const ZoneQuantity& quantity) {
+    if (!quantity.text.empty() || quantity.up.empty()) return Cell(quantity.text);
+    return "<td><span class=\"way\">up</span> " + Html(quantity.up) + "<br><span class=\"way\">down</span> " +
+           Html(quantity.down) + "</td>";
+}
+
 std::string SummaryTable(const ZoneSummary& summary) {
     std::string html =
         "<table id=\"zone-summary\"><tr><th>zone</th><th>overlay label</th><th>keys</th><th>altitude</th>"
-        "<th>frames</th><th>row</th><th>weather</th><th>modifier, strength</th><th>cloud set, opacity</th>"
-        "<th>wind</th><th>effect level</th><th>lightning</th><th>actions</th></tr>\n";
+        "<th>frames</th>";
+    for (const ZoneQuantity& quantity : DescribeZone(ZoneSummary::Zone{}))
+        html += "<th>" + Html(quantity.name) + "</th>";
+    html += "</tr>\n";
     for (int index = 0; index < ZoneCount; ++index) {
         const ZoneInfo& zone = Zones[index];
         const ZoneSummary::Zone& z = summary.Zones()[static_cast<size_t>(index)];
@@ -66,71 +91,119 @@ std::string SummaryTable(const ZoneSummary& summary) {
             html += "<td colspan=\"10\">not reached</td></tr>\n";
             continue;
         }
-        auto join = [](const std::set<std::string>& items, auto show) {
-            std::string text;
-            for (const std::string& item : items) text += (text.empty() ? "" : ", ") + show(item);
-            return text;
-        };
-        const auto same = [](const std::string& item) { return item; };
-        std::string weather = join(z.transitions, same) + " at " + FormatRange(z.fractionLow, z.fractionHigh);
-        if (!z.forced.empty()) weather += ", forced " + join(z.forced, same);
-        html += Cell(FormatRange(z.lowest, z.highest)) + Cell(std::to_string(z.frames)) + Cell(join(z.rows, same)) +
-                Cell(weather) +
-                Cell((z.modifiers.empty() ? std::string("none") : join(z.modifiers, same)) + ", " +
-                     FormatRange(z.strengthLow, z.strengthHigh)) +
-                Cell((z.clouds.empty() ? std::string("none") : join(z.clouds, CloudSetWithName)) + ", " +
-                     FormatRange(z.opacityLow, z.opacityHigh)) +
-                Cell(FormatRange(z.windLow, z.windHigh) + (z.windHeld ? " (set by the module)" : " (the game's own)")) +
-                Cell(z.effectOff ? "0 (switched off)" : "the game's own") +
-                Cell(std::to_string(z.flashes) + " flashes") + Cell(join(z.actions, same)) + "</tr>\n";
+        html += Cell(FormatRange(z.lowest, z.highest)) + Cell(std::to_string(z.frames));
+        for (const ZoneQuantity& quantity : DescribeZone(z)) html += QuantityCell(quantity);
+        html += "</tr>\n";
     }
     return html + "</table>\n";
 }
 
+const char* SeverityName(Severity severity) {
+    return severity == Severity::Error ? "error" : severity == Severity::Warning ? "warning" : "note";
+}
+
+// Findings as a list, each linked to the weather it concerns.
 std::string FindingList(const std::vector<Finding>& findings, const char* id) {
     std::string html = std::string("<ul id=\"") + id + "\">\n";
     for (const Finding& finding : findings) {
-        const char* cls = finding.severity == Severity::Error     ? "finding-error"
-                          : finding.severity == Severity::Warning ? "finding-warning"
-                                                                  : "finding-note";
-        html += std::string("<li class=\"") + cls + "\" data-line=\"" + std::to_string(finding.line) + "\">" +
-                Html(FormatFinding(finding)) + "</li>\n";
+        html += std::string("<li class=\"finding-") + SeverityName(finding.severity) + "\" data-line=\"" +
+                std::to_string(finding.line) + "\">" + Html(FormatFinding(finding));
+        if (finding.weather >= 0) {
+            const std::string name = WeatherNames[finding.weather];
+            html += " <a href=\"#weather-" + name + "\">(" + name + ")</a>";
+        }
+        html += "</li>\n";
     }
     return html + "</ul>\n";
 }
 
-std::string Findings(const std::vector<Finding>& findings) {
-    if (findings.empty()) return "<p id=\"findings\">The checker found nothing to report about this file.</p>\n";
-    return FindingList(findings, "findings");
+// The verdict on the file and what the checker found, first on the page.
+std::string Findings(const std::vector<Finding>& findings, const std::string& file) {
+    Severity worst = Severity::Note;
+    for (const Finding& finding : findings) worst = std::max(worst, finding.severity);
+    std::string verdict = CountFindings(findings) + " in " + file;
+    verdict[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(verdict[0])));  // "No problems"
+    std::string html = std::string("<p id=\"verdict\" class=\"verdict verdict-") +
+                       (findings.empty() ? "clean" : SeverityName(worst)) + "\">" + Html(verdict) + "</p>\n";
+    if (findings.empty()) return html + "<p id=\"findings\">The checker found nothing to report about this file.</p>\n";
+    return html + FindingList(findings, "findings");
 }
 
+// What the installation check found in the game's folder, above the file's
+// verdict: a module that never loads makes every setting moot.
+std::string Installation(const std::vector<Finding>& findings) {
+    if (findings.empty()) return "";
+    return "<h2 id=\"installation\">The installation: " + Html(CountFindings(findings)) + "</h2>\n" +
+           FindingList(findings, "installation-findings");
+}
+
+// Links to the parts of the page and to every weather, each weather with
+// the count of findings about it.
+std::string Contents(const std::vector<Finding>& findings) {
+    std::string html =
+        "<nav id=\"contents\"><b>On this page:</b> <a href=\"#flight\">the flight</a> <a href=\"#zones\">what the "
+        "module did in each zone</a> <a href=\"#weathers\">every weather</a><br><b>Weathers:</b>\n";
+    for (int weather = 0; weather < WeatherCount; ++weather) {
+        std::vector<Finding> about;
+        for (const Finding& finding : findings) {
+            if (finding.weather == weather) about.push_back(finding);
+        }
+        html += std::string("<a href=\"#weather-") + WeatherNames[weather] + "\">" + WeatherNames[weather];
+        if (!about.empty()) html += " <span class=\"concerned\">(" + Html(CountFindings(about)) + ")</span>";
+        html += "</a>\n";
+    }
+    return html + "</nav>\n";
+}
+
+// A setting's value as the file writes it; a cloud set beside the game's name.
+std::string ShownValue(const WeatherSettings& row, const SettingKey& key) {
+    switch (key.kind) {
+    case SettingKind::Flag: return SettingField<bool>(row, key) ? "on" : "off";
+    case SettingKind::CloudName: return CloudSetWithName(&SettingField<char>(row, key));
+    case SettingKind::Text: {
+        const std::string text = &SettingField<char>(row, key);
+        return text.empty() ? "(none)" : text;
+    }
+    default: return SettingFileText(row, key);
+    }
+}
+
+// Every setting of the weather but the thresholds (its ladder draws them),
+// each as the file has it; one that does nothing says why.
 std::string WeatherSettingsTable(int weather) {
     const WeatherSettings& row = Settings.Weather[weather];
-    auto flag = [](bool on) { return std::string(on ? "on" : "off"); };
-    auto text = [](const char* value) { return value[0] == '\0' ? std::string("(none)") : std::string(value); };
-    const std::pair<std::string, std::string> rows[] = {
-        {"modifier, normal zone", text(row.NormalZoneTimecycleModifier)},
-        {"modifier, cloud bands and zone", text(row.CloudZoneTimecycleModifier)},
-        {"modifier, above the clouds", text(row.AboveCloudsZoneTimecycleModifier) + ", after " +
-                                           Number(row.AboveCloudsZoneTimecycleTransitionTime) + " s"},
-        {"modifier, space",
-         text(row.SpaceZoneTimecycleModifier) + ", after " + Number(row.SpaceZoneTimecycleTransitionTime) + " s"},
-        {"cloud set when coming down", CloudSetWithName(row.NormalZoneClouds)},
-        {"cloud set higher up", weather < 6 ? "NO_CLOUDS (Snowy 01) from the above-clouds-start band"
-                                            : "horsey (no name in the file) from the cloud zone"},
-        {"wind factor, cloud zone", Number(row.CloudZoneWindMultiplier)},
-        {"wind factor, above the clouds", Number(row.AboveCloudsZoneWindMultiplier)},
-        {"wind factor, space (not used: the wind is 0)", Number(row.SpaceZoneWindMultiplier)},
-        {"effect level", "0 from the above-clouds zone up; handed back to the game in the normal zone"},
-        {"lightning", "above the clouds " + flag(row.EnableLightningAboveClouds) + ", in space " +
-                          flag(row.EnableLightningInSpace) + ", frequency " +
-                          std::to_string(static_cast<int>(row.LightningFrequency))},
-        {"weather above the clouds", WeatherNames[std::clamp(row.AboveCloudsZoneWeatherOverride, 0, WeatherCount - 1)]},
-        {"weather in space", WeatherNames[std::clamp(row.SpaceZoneWeatherOverride, 0, WeatherCount - 1)]},
-    };
     std::string html = "<table class=\"settings\">\n";
-    for (const auto& [name, value] : rows) html += "<tr>" + Cell(name) + Cell(value) + "</tr>\n";
+    const auto line = [&html](const std::string& name, const std::string& title, const std::string& value) {
+        html += "<tr><td title=\"" + Html(title) + "\">" + Html(name) + "</td><td>" + value + "</td></tr>\n";
+    };
+    for (size_t key = 0; key < WeatherSettingKeyCount; ++key) {
+        if (IsZoneThreshold(key)) continue;
+        const std::optional<UnusedSetting> unused = WhyUnused(key, weather, Settings);
+        const std::string value = Html(ShownValue(row, WeatherSettingKeys[key]));
+        line(SettingRole(key), WeatherSettingKeys[key].key,
+             unused ? "<span class=\"idle-value\">" + value +
+                          "</span><br><span class=\"idle\">does nothing: " + Html(unused->Brief()) + "</span>"
+                    : value);
+    }
+    line("cloud set higher up", "",
+         FollowsFirstSixRules(weather) ? "NO_CLOUDS (Snowy 01) from the above-clouds-start band"
+                                       : "horsey (no name in the file) from the cloud zone");
+    line("effect level", "", "0 from the above-clouds zone up; handed back to the game in the normal zone");
     return html + "</table>\n";
+}
+
+// The settings of the flight's weathers that change nothing.
+std::string IdleSettingsNote(const ZoneSummary& summary) {
+    std::string html;
+    for (const int weather : summary.Rows()) {
+        const std::vector<std::string> idle = IdleSettings(weather, Settings);
+        if (idle.empty()) continue;
+        html += std::string("<p class=\"note\">Settings of [") + WeatherNames[weather] +
+                "] that change nothing in this weather:</p>\n<ul class=\"note\">\n";
+        for (const std::string& item : idle) html += "<li>" + Html(item) + "</li>\n";
+        html += "</ul>\n";
+    }
+    return html;
 }
 
 }  // namespace
@@ -163,7 +236,7 @@ std::string RenderLadder(int weather) {
         if (zone < ZoneCount - 1) {
             valueY = std::min(top + 3, valueY - LineGap);
             svg += "<text x=\"" + Number(BarLeft - 4) + "\" y=\"" + Number(valueY) +
-                   "\" text-anchor=\"end\" fill=\"#555\">" + Number(row.*Zones[zone].upper) + "</text>";
+                   "\" text-anchor=\"end\" fill=\"#555\">" + ShortestRealText(row.*Zones[zone].upper) + "</text>";
         }
         lower = upper;
     }
@@ -177,9 +250,10 @@ std::string RenderReportPage(const ReportPage& page) {
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Atmosphere preview: " +
         Html(info.configPath) + "</title>\n<style>" + Style + "</style></head><body>\n";
     html += "<h1>Atmosphere preview of " + Html(info.configPath) + "</h1>\n";
-    if (!page.installation.empty()) {
-        html += "<h2>The installation in the game's folder</h2>\n" + FindingList(page.installation, "installation");
-    }
+    // What a reader came for first: the verdict, the findings, the way around.
+    html += Installation(page.installation);
+    html += Findings(page.findings, info.configPath);
+    html += Contents(page.findings);
     html += "<p>" + Html(info.flightName) + ", " + std::to_string(info.frameCount) + " frames. The module was " +
             (summary.DisabledFrames() == 0 ? std::string("on throughout")
                                            : "off for " + std::to_string(summary.DisabledFrames()) + " frames") +
@@ -191,27 +265,29 @@ std::string RenderReportPage(const ReportPage& page) {
     for (const std::string& file : summary.ConfigFiles()) files += (files.empty() ? "" : ", ") + file;
     html += Html(files.empty() ? info.configPath : files) + ".</p>\n";
 
-    html += "<h2>The flight</h2>\n<div class=\"chart\" id=\"flight-chart\">" + Inline(page.chartSvg) + "</div>\n";
-    html += "<h2>What the module did in each zone</h2>\n" + SummaryTable(summary);
-    html += "<p class=\"note\">" + Html(WeatherFractionNote) + "</p>\n";
+    html += "<h2 id=\"flight\">The flight</h2>\n<div class=\"chart\" id=\"flight-chart\">" + Inline(page.chartSvg) +
+            "</div>\n";
+    html += "<h2 id=\"zones\">What the module did in each zone</h2>\n" + SummaryTable(summary);
+    html += "<p class=\"note\">" + Html(WeatherFractionNote) +
+            " Where the way up and the way down differ, the table gives both.</p>\n";
+    html += IdleSettingsNote(summary);
     for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
         html += "<p class=\"note\">Frame " + std::to_string(late.frame) + ": the game's weather became " +
-                Html(late.weather) + " at altitude " + Number(late.altitude) +
+                Html(late.weather) + " at altitude " + RoundedRealText(late.altitude) +
                 ", above the normal zone: the module kept the " + Html(late.row) + " row.</p>\n";
     }
     if (!summary.LateWeathers().empty()) html += "<p class=\"note\">" + Html(LateWeatherNote) + "</p>\n";
 
-    html += "<h2>What the checker says about the file</h2>\n" + Findings(page.findings);
-
     html +=
-        "<h2>Every weather</h2>\n<p class=\"note\">Each weather's ladder of zones drawn to scale from its "
-        "thresholds, its settings, and a climb through its zones to a tenth above SpaceZoneStart and back, "
-        "with the game's weather set to it at the start.</p>\n<div class=\"weathers\">\n";
+        "<h2 id=\"weathers\">Every weather</h2>\n<p class=\"note\">Each weather's ladder of zones drawn to scale from "
+        "its thresholds, its settings (hover a name for its key; a setting that does nothing here says why), and a "
+        "climb through its zones to a tenth above SpaceZoneStart and back, with the game's weather set to it at the "
+        "start.</p>\n<div class=\"weathers\">\n";
     for (int weather = 0; weather < WeatherCount; ++weather) {
         const std::string& chart = page.weatherCharts[static_cast<size_t>(weather)];
-        html += std::string("<section class=\"weather\" data-weather=\"") + WeatherNames[weather] + "\"><h3>" +
-                WeatherNames[weather] + "</h3>\n<div class=\"weather-body\">" + RenderLadder(weather) +
-                WeatherSettingsTable(weather) + "</div>\n<div class=\"chart weather-chart\">" +
+        html += std::string("<section class=\"weather\" id=\"weather-") + WeatherNames[weather] + "\" data-weather=\"" +
+                WeatherNames[weather] + "\"><h3>" + WeatherNames[weather] + "</h3>\n<div class=\"weather-body\">" +
+                RenderLadder(weather) + WeatherSettingsTable(weather) + "</div>\n<div class=\"chart weather-chart\">" +
                 (chart.find("<svg") == std::string::npos ? "<p>" + Html(chart) + "</p>" : Inline(chart)) +
                 "</div></section>\n";
     }

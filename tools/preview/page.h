@@ -1,6 +1,7 @@
 // The report page: one self-contained HTML file (nothing loaded from the
-// network or from other files) with the flight's chart and per-zone summary,
-// the checker's findings, and every weather's ladder, settings and climb.
+// network or from other files). It opens with the checker's verdict and
+// findings and a contents list that links every weather, then the flight's
+// chart and per-zone summary, and every weather's ladder, settings and climb.
 #pragma once
 
 #include <array>

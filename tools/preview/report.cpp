@@ -12,33 +12,15 @@
 #include <nlohmann/json.hpp>
 
 #include "atmosphere/zone.h"
+#include "config/setting_keys.h"
 #include "config/settings.h"
+#include "tools/common/real_text.h"
+#include "tools/common/settings_dump.h"
 #include "tools/preview/runner.h"
+#include "tools/preview/setting_use.h"
 
 namespace preview {
 namespace {
-
-// "%.6g", through std::to_chars: the same text, without printf's cost per cell.
-void AppendReal(std::string& out, float value) {
-    if (std::isnan(value)) {
-        out += "nan";
-        return;
-    }
-    if (std::isinf(value)) {
-        out += value > 0 ? "inf" : "-inf";
-        return;
-    }
-    char buffer[32];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::general, 6);
-    out.append(buffer, result.ptr);
-}
-
-std::string Real(float value) {
-    std::string text;
-    AppendReal(text, value);
-    return text;
-}
 
 template <typename Integer> void AppendInteger(std::string& out, Integer value) {
     char buffer[24];
@@ -67,7 +49,7 @@ void AppendJson(std::string& out, const sim::TraceValue& value) {
     case sim::ValueKind::Hex: out += '"' + sim::FormatValue(value) + '"'; return;
     case sim::ValueKind::Float:
         if (!std::isfinite(value.real)) {
-            out += '"' + Real(value.real) + '"';
+            out += '"' + ShortestRealText(value.real) + '"';
         } else {
             out += nlohmann::json(static_cast<double>(value.real)).dump();
         }
@@ -140,8 +122,9 @@ const char* const LateWeatherNote =
 
 std::string FormatRange(float low, float high) {
     if (low > high) return "-";
-    if (Real(low) == Real(high)) return Real(low);
-    return Real(low) + " .. " + Real(high);
+    const std::string lowText = RoundedRealText(low), highText = RoundedRealText(high);
+    if (lowText == highText) return lowText;
+    return lowText + " .. " + highText;
 }
 
 std::string ZoneKeysText(int index) {
@@ -174,7 +157,7 @@ void TimelineCsvWriter::AppendCachedReal(RealCell& cell, float value) {
         cell.known = true;
         cell.bits = bits;
         cell.text.clear();
-        AppendReal(cell.text, value);
+        AppendShortestReal(cell.text, value);
     }
     row_ += cell.text;
 }
@@ -257,10 +240,8 @@ void WriteTraceJsonLines(const std::vector<sim::TraceEvent>& trace, std::ostream
 
 // --- Summary ----------------------------------------------------------------------------
 
-ZoneSummary::Zone::Zone()
-    : lowest(INFINITY),
-      highest(-INFINITY),
-      strengthLow(INFINITY),
+ZoneSummary::Leg::Leg()
+    : strengthLow(INFINITY),
       strengthHigh(-INFINITY),
       opacityLow(INFINITY),
       opacityHigh(-INFINITY),
@@ -268,6 +249,8 @@ ZoneSummary::Zone::Zone()
       windHigh(-INFINITY),
       fractionLow(INFINITY),
       fractionHigh(-INFINITY) {}
+
+ZoneSummary::Zone::Zone() : lowest(INFINITY), highest(-INFINITY) {}
 
 void ZoneSummary::Frame(const FrameSample& s) {
     if (s.debug) ++debugFrames_;
@@ -281,14 +264,20 @@ void ZoneSummary::Frame(const FrameSample& s) {
             lateWeathers_.push_back({s.frame, s.altitude, event.detail, s.rowWeather});
         }
     }
+    // A frame at the altitude of the last keeps its way.
+    if (s.frame > 0 && s.altitude > previousAltitude_) way_ = Up;
+    if (s.frame > 0 && s.altitude < previousAltitude_) way_ = Down;
+    previousAltitude_ = s.altitude;
     previousZone_ = s.zoneIndex < 0 ? 0 : s.zoneIndex;
     if (s.zoneIndex < 0) {
         ++disabledFrames_;
         return;
     }
-    Zone& z = zones_[static_cast<size_t>(s.zoneIndex)];
+    Zone& zone = zones_[static_cast<size_t>(s.zoneIndex)];
+    ++zone.frames;
+    Widen(s.altitude, zone.lowest, zone.highest);
+    Leg& z = zone.legs[way_];
     ++z.frames;
-    Widen(s.altitude, z.lowest, z.highest);
     Note(z.rows, s.rowWeather);
     if (!s.modifier.empty()) {
         Note(z.modifiers, s.modifier);
@@ -318,7 +307,72 @@ void ZoneSummary::Frame(const FrameSample& s) {
     }
 }
 
-void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
+std::vector<int> ZoneSummary::Rows() const {
+    std::vector<int> rows;
+    for (const Zone& zone : zones_) {
+        for (const Leg& leg : zone.legs) {
+            for (const std::string& name : leg.rows) {
+                const int weather = FindWeatherByName(name.c_str());
+                if (weather >= 0 && std::find(rows.begin(), rows.end(), weather) == rows.end()) rows.push_back(weather);
+            }
+        }
+    }
+    return rows;
+}
+
+namespace {
+
+// The texts of one way through a zone, in the order of DescribeZone.
+std::vector<std::string> LegTexts(const ZoneSummary::Leg& z) {
+    std::string clouds;
+    for (const std::string& set : z.clouds) clouds += (clouds.empty() ? "\"" : ", \"") + CloudSetWithName(set) + "\"";
+    return {
+        Join(z.rows),
+        Join(z.transitions) + " at " + FormatRange(z.fractionLow, z.fractionHigh) +
+            (z.forced.empty() ? "" : ", forced " + Join(z.forced)),
+        (z.modifiers.empty() ? "none" : Join(z.modifiers, "\"")) + ", strength " +
+            FormatRange(z.strengthLow, z.strengthHigh),
+        (z.clouds.empty() ? "none" : clouds) + ", opacity " + FormatRange(z.opacityLow, z.opacityHigh),
+        FormatRange(z.windLow, z.windHigh) + (z.windHeld ? " (set by the module)" : " (the game's own)"),
+        z.effectOff ? "0 (switched off)" : "the game's own",
+        std::to_string(z.flashes) + (z.flashes == 1 ? " flash" : " flashes"),
+        z.actions.empty() ? "none" : Join(z.actions),
+    };
+}
+
+}  // namespace
+
+std::vector<ZoneQuantity> DescribeZone(const ZoneSummary::Zone& zone) {
+    static constexpr const char* Names[] = {"row",  "weather",      "modifier",  "clouds",
+                                            "wind", "effect level", "lightning", "actions"};
+    const ZoneSummary::Leg& upLeg = zone.legs[ZoneSummary::Up];
+    const ZoneSummary::Leg& downLeg = zone.legs[ZoneSummary::Down];
+    const std::vector<std::string> up = LegTexts(upLeg), down = LegTexts(downLeg);
+    std::vector<ZoneQuantity> quantities;
+    for (size_t i = 0; i < std::size(Names); ++i) {
+        ZoneQuantity quantity{Names[i], "", "", ""};
+        if (upLeg.frames == 0 || downLeg.frames == 0 || up[i] == down[i]) {
+            quantity.text = upLeg.frames > 0 ? up[i] : down[i];
+        } else {
+            quantity.up = up[i];
+            quantity.down = down[i];
+        }
+        quantities.push_back(std::move(quantity));
+    }
+    return quantities;
+}
+
+std::vector<std::string> IdleSettings(int weather, const AtmosphereSettings& settings) {
+    std::vector<std::string> idle;
+    for (size_t key = 0; key < WeatherSettingKeyCount; ++key) {
+        const std::optional<UnusedSetting> unused = WhyUnused(key, weather, settings);
+        if (!unused) continue;
+        idle.push_back(std::string(WeatherSettingKeys[key].key) + ": " + unused->Brief());
+    }
+    return idle;
+}
+
+void WriteSummary(const ZoneSummary& summary, const AtmosphereSettings& settings, std::ostream& out) {
     const RunInfo& info = summary.Info();
     out << "Flight: " << info.flightName << " (" << info.frameCount << " frames)\n";
     out << "Configuration: " << info.configPath << "\n";
@@ -335,36 +389,30 @@ void WriteSummary(const ZoneSummary& summary, std::ostream& out) {
             continue;
         }
         out << "altitude " << FormatRange(z.lowest, z.highest) << ", " << z.frames << " frames\n";
-        out << "  row          " << Join(z.rows) << "\n";
-        out << "  weather      " << Join(z.transitions) << " at " << FormatRange(z.fractionLow, z.fractionHigh)
-            << (z.forced.empty() ? "" : ", forced " + Join(z.forced)) << "\n";
-        out << "  modifier     " << (z.modifiers.empty() ? "none" : Join(z.modifiers, "\"")) << ", strength "
-            << FormatRange(z.strengthLow, z.strengthHigh) << "\n";
-        std::string clouds;
-        for (const std::string& set : z.clouds)
-            clouds += (clouds.empty() ? "\"" : ", \"") + CloudSetWithName(set) + "\"";
-        out << "  clouds       " << (z.clouds.empty() ? "none" : clouds) << ", opacity "
-            << FormatRange(z.opacityLow, z.opacityHigh) << "\n";
-        out << "  wind         " << FormatRange(z.windLow, z.windHigh)
-            << (z.windHeld ? " (set by the module)" : " (the game's own)") << "\n";
-        out << "  effect level " << (z.effectOff ? "0 (switched off)" : "the game's own") << "\n";
-        out << "  lightning    " << z.flashes << " flashes\n";
-        if (!z.actions.empty()) out << "  actions      " << Join(z.actions) << "\n";
+        for (const ZoneQuantity& quantity : DescribeZone(z)) {
+            if (quantity.text.empty() && quantity.up.empty() && quantity.down.empty()) continue;
+            char name[16];
+            std::snprintf(name, sizeof name, "  %-13s", quantity.name);
+            out << name << (quantity.text.empty() ? "up: " + quantity.up + "; down: " + quantity.down : quantity.text)
+                << "\n";
+        }
+        out << "\n";
+    }
+    for (const int weather : summary.Rows()) {
+        const std::vector<std::string> idle = IdleSettings(weather, settings);
+        if (idle.empty()) continue;
+        out << "Settings of [" << WeatherNames[weather] << "] that change nothing in this weather:\n";
+        for (const std::string& line : idle) out << "  " << line << "\n";
         out << "\n";
     }
     for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
         out << "frame " << late.frame << ": the game's weather became " << late.weather << " at altitude "
-            << Real(late.altitude) << ", above the normal zone: the module kept the " << late.row << " row.\n";
+            << RoundedRealText(late.altitude) << ", above the normal zone: the module kept the " << late.row
+            << " row.\n";
     }
     if (!summary.LateWeathers().empty()) out << LateWeatherNote << "\n";
     if (summary.DisabledFrames() > 0) out << "module switched off: " << summary.DisabledFrames() << " frames\n";
     if (summary.DebugFrames() > 0) out << "debug overlay on: " << summary.DebugFrames() << " frames\n";
-}
-
-void WriteSummary(const Timeline& timeline, std::ostream& out) {
-    ZoneSummary summary(timeline.Info());
-    for (const FrameSample& sample : timeline.frames) summary.Frame(sample);
-    WriteSummary(summary, out);
 }
 
 }  // namespace preview

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "sim/trace.h"
 #include "tools/preview/timeline.h"
 
@@ -57,18 +58,31 @@ private:
 
 void WriteTraceJsonLines(const std::vector<sim::TraceEvent>& trace, std::ostream& out);
 
-// What the module did in each zone, gathered frame by frame in fixed memory.
+// What the module did in each zone, gathered frame by frame in fixed memory,
+// apart for the frames on the way up and those on the way down: a zone's
+// arrival actions, and what the zones above leave behind, differ between
+// the two.
 class ZoneSummary final : public FrameObserver {
 public:
-    struct Zone {
+    // Which way the player moves: up from the first frame, then as the
+    // altitude last changed.
+    enum Way { Up, Down };
+
+    // What the module did on the frames of one way through a zone.
+    struct Leg {
         size_t frames = 0;
-        float lowest, highest;
         float strengthLow, strengthHigh, opacityLow, opacityHigh;
         float windLow, windHigh, fractionLow, fractionHigh;
         int flashes = 0;
         bool windHeld = false;
         bool effectOff = false;
         std::set<std::string> modifiers, clouds, forced, transitions, actions, rows;
+        Leg();
+    };
+    struct Zone {
+        size_t frames = 0;
+        float lowest, highest;
+        std::array<Leg, 2> legs;  // by Way
         Zone();
     };
     // A weather the flight set while the player was above the normal zone.
@@ -88,6 +102,8 @@ public:
     size_t DebugFrames() const { return debugFrames_; }
     const std::set<std::string>& ConfigFiles() const { return configFiles_; }
     const std::vector<LateWeather>& LateWeathers() const { return lateWeathers_; }
+    // The rows the module used while enabled, as weather indexes, in order.
+    std::vector<int> Rows() const;
     static constexpr size_t MaximumLateWeathers = 20;
 
 private:
@@ -98,10 +114,30 @@ private:
     std::set<std::string> configFiles_;
     std::vector<LateWeather> lateWeathers_;
     int previousZone_ = 0;
+    float previousAltitude_ = 0;
+    Way way_ = Up;
     std::string lastConfigFile_;
 };
 
-// "900 .. 1200", "1" or "-" (nothing seen).
+// One thing the module did in a zone, as a person reads it: one text when
+// both ways agree (or the zone was passed one way only), else the two.
+struct ZoneQuantity {
+    const char* name;  // "weather", "modifier", "clouds", "wind", ...
+    std::string text;  // empty when the ways differ
+    std::string up, down;
+};
+
+// What the module did in `zone`: the row, weather, modifier, clouds, wind,
+// effect level, lightning and actions, in that order.
+std::vector<ZoneQuantity> DescribeZone(const ZoneSummary::Zone& zone);
+
+// The settings of `weather` that change nothing as `settings` stand, each
+// with the reason in short ("LightningFrequency: EnableLightningAboveClouds
+// is off and EnableLightningInSpace is off").
+std::vector<std::string> IdleSettings(int weather, const AtmosphereSettings& settings);
+
+// "900 .. 1200", "1" or "-" (nothing seen), each end rounded to three
+// significant digits for reading.
 std::string FormatRange(float low, float high);
 
 // A zone's keys, "CloudZoneStart to CloudZoneEnd", and its overlay label
@@ -117,8 +153,8 @@ std::string CloudSetWithName(const std::string& cloudSet);
 extern const char* const WeatherFractionNote;
 extern const char* const LateWeatherNote;
 
-// The summary as text for the terminal.
-void WriteSummary(const ZoneSummary& summary, std::ostream& out);
-void WriteSummary(const Timeline& timeline, std::ostream& out);
+// The summary as text for the terminal; `settings` are the file's, for the
+// settings that change nothing in the flight's weathers.
+void WriteSummary(const ZoneSummary& summary, const AtmosphereSettings& settings, std::ostream& out);
 
 }  // namespace preview

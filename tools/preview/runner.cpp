@@ -230,13 +230,6 @@ std::string WeatherNameOfHash(uint32_t hash) {
     return buffer;
 }
 
-const char* CloudNameOfSet(const std::string& cloudSet) {
-    for (int i = 0; i < CloudCount; ++i) {
-        if (cloudSet == CloudSetNames[i]) return CloudNames[i];
-    }
-    return nullptr;
-}
-
 void PreloadConfiguration(const std::string& configPath) {
     ResetModule();
     LoadConfigurationFromPath(std::filesystem::absolute(PathFromText(configPath)).string());

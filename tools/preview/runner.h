@@ -46,8 +46,4 @@ PreviewRun RunFlight(const std::string& configPath, Flight& flight);
 // The upper-case name of a weather hash of the game, or its hex spelling.
 std::string WeatherNameOfHash(uint32_t hash);
 
-// The configuration file's name for a cloud set the game knows ("Snowy 01"
-// is NO_CLOUDS), or nullptr for a set the file cannot name ("horsey").
-const char* CloudNameOfSet(const std::string& cloudSet);
-
 }  // namespace preview

@@ -69,6 +69,10 @@ TEST(ConfigCommand, FollowsTheAlternateBesideTheFile) {
     directory.Write("conf/alt.ini", "[KEYS]\nReloadKey=70\n");
     const ToolRun run = RunTool("config " + directory.path() + "conf/main.ini --json");
     EXPECT_EQ(nlohmann::json::parse(run.out)["ReloadKey"], 0x70);
+    // The table marks what the alternate file left to the defaults.
+    const ToolRun table = RunTool("config " + directory.path() + "conf/main.ini");
+    EXPECT_NE(table.out.find("ReloadKey                                0x70 (112)\n"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("OnOffKey                                 0x2D (45)  (default)\n"), std::string::npos);
 }
 
 TEST(ConfigCommand, ReadableTableAndUsageErrors) {
@@ -76,6 +80,7 @@ TEST(ConfigCommand, ReadableTableAndUsageErrors) {
     EXPECT_EQ(table.status, 0);
     EXPECT_NE(table.out.find("[THUNDER]"), std::string::npos);
     EXPECT_NE(table.out.find("\"Stormy 01\""), std::string::npos);
+    EXPECT_EQ(table.out.find("(default)"), std::string::npos) << "the shipped file has every key";
     EXPECT_NE(RunTool("").status, 0);
     EXPECT_NE(RunTool("config").status, 0);
 }

@@ -2,7 +2,8 @@
 # exit codes (0 fine, 1 errors found, 2 usage or input error), results on
 # standard output and messages on standard error, and a file given alone
 # (as a drop gives it) checked and previewed beside itself without waiting,
-# or followed by run's options. Arguments as people type them: "/?", a path
+# or followed by run's options, in the weather its errors concern and ending
+# with the verdict. Arguments as people type them: "/?", a path
 # that starts with "/" or "-", weather names in any case. The same script
 # runs the Linux tool and, through wine, the Windows one.
 # Inputs: TOOL, RUNNER (wine for the Windows tool, else empty), VERSION,
@@ -11,6 +12,7 @@ file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/mods" "${WORK}/a folder.ini")
 file(COPY "${SHIPPED}" DESTINATION "${WORK}/mods")
 file(WRITE "${WORK}/mods/broken.ini" "[CLOUDS]\nNormalZoneEnd=800\nCloudZoneStart=700\n")
+file(WRITE "${WORK}/mods/rain.ini" "[RAIN]\nNormalZoneEnd=800\nCloudZoneStart=700\n")
 file(WRITE "${WORK}/-dash.ini" "[CLOUDS]\nNormalZoneEnd=800\nCloudZoneStart=700\n")
 
 include(${CMAKE_CURRENT_LIST_DIR}/expect.cmake)
@@ -85,8 +87,13 @@ run_tool(run mods/atmosphere.ini --output "out/a/b" --speed 40)
 expect_status(0)
 expect_in(out "Flight: climb in CLOUDS")
 expect_not_in(out "chart:")
-expect_in(err "chart:")
+expect_in(err "report:   out/a/b")
+expect_not_in(err "check")
 expect_file("${WORK}/out/a/b/chart.svg")
+# A preview of a file with errors says so.
+run_tool(run mods/broken.ini --output "out/a/b" --speed 40)
+expect_status(0)
+expect_in(err "1 error, 2 notes in mods/broken.ini: the report lists them first")
 
 # A file alone: checked, then previewed into preview/ beside it.
 run_tool(mods/atmosphere.ini)
@@ -94,6 +101,7 @@ expect_status(0)
 expect_in(out "mods/atmosphere.ini: no problems found")
 expect_in(out "Flight: climb in CLOUDS")
 expect_in(err "the preview is in")
+expect_in(err "no problems in atmosphere.ini: see preview")
 expect_not_in(err "Press Enter")
 expect_file("${WORK}/mods/preview/chart.svg")
 expect_file("${WORK}/mods/preview/timeline.csv")
@@ -113,6 +121,15 @@ expect_file("${WORK}/elsewhere/report.html")
 run_tool(mods/broken.ini)
 expect_status(1)
 expect_in(out "error:")
+# The preview is of the weather the errors concern, and the verdict ends it.
+run_tool(mods/rain.ini --speed 40)
+expect_status(1)
+expect_in(out "Flight: climb in RAIN")
+expect_in(err "previewing RAIN, the first weather the errors concern")
+string(REGEX MATCH "[^\n]*\n$" last_line "${err}")
+if(NOT last_line MATCHES "^1 error, 3 notes in rain.ini: see preview.report.html\n$")
+  fail("ends with the verdict, not \"${last_line}\"")
+endif()
 run_tool(mods/missing.ini)
 expect_status(2)
 expect_in(err "mods/missing.ini not found")

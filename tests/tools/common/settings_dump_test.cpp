@@ -6,9 +6,11 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "config/configuration_reads.h"
 #include "config/setting_keys.h"
 #include "config/settings.h"
 #include "config/text_copy.h"
+#include "platform/profile_reader.h"
 #include "tools/common/settings_dump.h"
 
 namespace {
@@ -74,6 +76,34 @@ TEST(SettingsTable, ListsEverySectionAndKey) {
     for (const char* weather : WeatherNames) EXPECT_NE(table.find(std::string("[") + weather + "]"), std::string::npos);
     EXPECT_NE(table.find("ReloadKey                                0x2E (46)"), std::string::npos) << table;
     EXPECT_NE(table.find("SpaceZoneWeatherOverride                 HALLOWEEN"), std::string::npos);
+    // Reals as the shortest text that reads back to them, unlike the JSON.
+    EXPECT_NE(table.find("PosX                                     0.03\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("NormalZoneClouds                         STORMY (the game's \"Stormy 01\")"),
+              std::string::npos);
+}
+
+TEST(SettingsTable, ShowsWhatTheFileWroteAndWhatCameFromDefaults) {
+    const std::string file =
+        "[DEBUG]\nPosX=0.1\n[CLOUDS]\nNormalZoneClouds=Nimbus\nSpaceZoneWeatherOverride=rain\n"
+        "[RAIN]\nNormalZoneClouds=NO_CLOUDS\n";
+    ConfigurationReads batch;
+    PrepareConfigurationReads(batch);
+    platform::ReadProfileFromMemory(reinterpret_cast<const unsigned char*>(file.data()), file.size(), batch.reads,
+                                    ConfigurationReadCount);
+    AtmosphereSettings record;
+    ResetSettingsToStartValues(record);
+    StoreConfigurationReads(batch, record);
+    const std::string table = SettingsToTable(record, &batch);
+    for (const char* line : {
+             "  PosX                                     0.1\n",
+             "  PosY                                     0.5  (default)\n",
+             "  NormalZoneClouds                         \"Nimbus\" names no cloud: the game's \"Snowy 01\"\n",
+             "  SpaceZoneWeatherOverride                 HALLOWEEN  (kept: \"rain\" names no weather)\n",
+             "  NormalZoneClouds                         NO_CLOUDS (the game's \"Snowy 01\")\n",
+             "  NormalZoneClouds                         NO_CLOUDS (the game's \"Snowy 01\")  (default)\n",
+         }) {
+        EXPECT_NE(table.find(line), std::string::npos) << line << table;
+    }
 }
 
 }  // namespace

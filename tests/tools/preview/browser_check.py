@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Opens the preview's report page in headless Chromium and checks it as a
-reader would see it: the flight's chart is drawn, every one of the 15
-weathers has its ladder and its climb drawn, the console shows no error, and
-the page fetches nothing beyond its own file. Talks to the browser over the
+reader would see it: the checker's verdict at the top, a contents list whose
+links all lead somewhere on the page, the flight's chart drawn, every one of
+the 15 weathers with its ladder and its climb drawn, no console error, and
+nothing fetched beyond the page's own file. Talks to the browser over the
 DevTools protocol on a pipe, with only Python's standard library.
 
   browser_check.py --tool ATMOSPHERE_SIM --config INI --flight CSV --work DIR
@@ -119,8 +120,13 @@ MEASURE = """(() => {
             climb: climb ? climb.getBoundingClientRect().width : 0,
             curves: drawn(climb)};
   });
+  const verdict = document.getElementById('verdict');
+  const links = [...document.querySelectorAll('#contents a')].map(a => a.getAttribute('href'));
   return JSON.stringify({width: box.width, height: box.height, curves: drawn(chart),
-                         zones: document.querySelectorAll('#zone-summary tr').length - 1, weathers});
+                         zones: document.querySelectorAll('#zone-summary tr').length - 1, weathers,
+                         verdict: verdict ? verdict.getBoundingClientRect().top : -1, chartTop: box.top,
+                         links: links.length,
+                         broken: links.filter(href => !href.startsWith('#') || !document.getElementById(href.slice(1)))});
 })()"""
 
 
@@ -138,7 +144,7 @@ def check(page, chromium, screenshot):
             shown = json.loads(browser.call("Runtime.evaluate", session, expression=MEASURE,
                                             returnByValue=True)["result"]["value"])
             if screenshot:
-                # The top of the page, the flight to the first weathers, at a size a README can show.
+                # The top of the page, the verdict to the zones, at a size a README can show.
                 clip = {"x": 0, "y": 0, "width": 1500, "height": 2600, "scale": 0.6}
                 image = browser.call("Page.captureScreenshot", session, format="png", clip=clip,
                                      captureBeyondViewport=True)["data"]
@@ -162,6 +168,10 @@ def check(page, chromium, screenshot):
     if shown["width"] < 600 or shown["height"] < 300 or shown["curves"] < 5:
         problems.append(f"the flight's chart is not drawn: {shown['width']}x{shown['height']}, "
                         f"{shown['curves']} curves")
+    if not 0 <= shown["verdict"] < 200 or shown["verdict"] > shown["chartTop"]:
+        problems.append(f"the verdict is not at the top of the page: at {shown['verdict']}")
+    if shown["links"] != 18 or shown["broken"]:
+        problems.append(f"the contents list has {shown['links']} links, not 18, broken: {shown['broken']}")
     if shown["zones"] != 7:
         problems.append(f"the zone summary has {shown['zones']} rows, not 7")
     names = [weather["name"] for weather in shown["weathers"]]

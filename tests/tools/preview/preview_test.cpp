@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "atmosphere/zone.h"
 #include "host/natives.h"
 #include "tools/preview/chart.h"
 #include "tools/preview/checker.h"
@@ -114,6 +115,39 @@ TEST(PreviewFlight, ClimbVisitsEveryZoneUpAndDownWithTheActionsOfTheRoad) {
     EXPECT_EQ(kinds.count(preview::EventKind::CloudsReloaded), 1u);
     EXPECT_GE(kinds.count(preview::EventKind::TimedTransition), 2u);
     EXPECT_GE(kinds.count(preview::EventKind::WindHandBack), 1u);
+}
+
+// In the default climb the bands below the above-clouds zone keep the
+// game's effect level on the way up and have the 0 of the zones above on
+// the way down; the zones above have 0 both ways. The summary says so, and
+// reads its ranges with three significant digits at most.
+TEST(PreviewSummary, SaysBothWaysWhereTheyDifferAndRoundsItsRanges) {
+    const preview::Timeline& timeline = DefaultClimb().timeline;
+    preview::ZoneSummary summary(timeline.Info());
+    for (const auto& sample : timeline.frames) summary.Frame(sample);
+    for (int zone = 0; zone < ZoneCount; ++zone) {
+        for (const preview::ZoneQuantity& quantity : preview::DescribeZone(summary.Zones()[zone])) {
+            if (std::string(quantity.name) == "effect level") {
+                if (zone >= 1 && zone <= 3) {
+                    EXPECT_EQ(quantity.up, "the game's own") << Zones[zone].name;
+                    EXPECT_EQ(quantity.down, "0 (switched off)") << Zones[zone].name;
+                } else {
+                    EXPECT_EQ(quantity.text, zone == 0 ? "the game's own" : "0 (switched off)") << Zones[zone].name;
+                }
+            }
+            for (const std::string& text : {quantity.text, quantity.up, quantity.down}) {
+                // Each number's significant digits: its digits past the leading zeros.
+                for (size_t at = text.find_first_of("0123456789"); at != std::string::npos;) {
+                    const size_t end = text.find_first_not_of("0123456789.", at);
+                    std::string digits = text.substr(at, end - at);
+                    std::erase(digits, '.');
+                    digits.erase(0, digits.find_first_not_of('0'));
+                    EXPECT_LE(digits.size(), 3u) << text;
+                    at = end == std::string::npos ? end : text.find_first_of("0123456789", end);
+                }
+            }
+        }
+    }
 }
 
 TEST(PreviewFlight, CsvRowsAgreeWithTheNativeTrace) {

@@ -5,6 +5,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -78,7 +79,8 @@ private:
 
 // The reference is what the tool wrote for its default run before it
 // streamed: trace.jsonl whole, and the timeline's columns of that time (the
-// first 14; the run has since gained columns after them), with the unload's
+// first 14, its reals with six digits; the run has since gained columns
+// after them and writes its reals exactly), with the unload's
 // hand-back of the wind and the effect level. The files are 7 MB and 260 KB,
 // so only their FNV-1a hashes are kept here.
 TEST(PreviewStreaming, DefaultClimbWritesTheSameTraceAndTimelineAsBefore) {
@@ -94,10 +96,23 @@ TEST(PreviewStreaming, DefaultClimbWritesTheSameTraceAndTimelineAsBefore) {
     EXPECT_EQ(Fnv1a(ReadFile(dir.path() / "out" / "trace.jsonl")), 0x3c2f74077e826ab6ull);
     std::istringstream timeline(ReadFile(dir.path() / "out" / "timeline.csv"));
     std::string oldColumns;
-    for (std::string line; std::getline(timeline, line);) {
-        size_t at = 0;
-        for (int comma = 0; comma < 14 && at != std::string::npos; ++comma) at = line.find(',', at + 1);
-        oldColumns += line.substr(0, at) + '\n';
+    bool header = true;
+    for (std::string line; std::getline(timeline, line); header = false) {
+        // The reals were written with six digits then; each exact value now
+        // must give that text again.
+        std::istringstream cells(line);
+        std::string cell;
+        for (int column = 0; column < 14 && std::getline(cells, cell, ','); ++column) {
+            const bool real = column == 1 || column == 5 || column == 8 || (column >= 10 && column <= 12);
+            if (real && !header) {
+                char text[32];
+                const auto end = std::to_chars(text, text + sizeof text, static_cast<double>(std::stof(cell)),
+                                               std::chars_format::general, 6);
+                cell.assign(text, end.ptr);
+            }
+            oldColumns += (column == 0 ? "" : ",") + cell;
+        }
+        oldColumns += '\n';
     }
     EXPECT_EQ(Fnv1a(oldColumns), 0xa83ef537f76367e2ull);
 }
@@ -219,7 +234,18 @@ TEST(PreviewReport, PageIsSelfContainedWithEveryWeatherAndTheFindings) {
     EXPECT_EQ(weathers, 15u);
     EXPECT_NE(page.find("atmosphere.ini:2: warning: NormalZoneEnd"), std::string::npos);
     EXPECT_NE(page.find("NO_CLOUDS (Snowy 01)"), std::string::npos);
-    for (const char* outside : {"src=", "href=", "http:", "https:", "@import", "url("}) {
+    for (const char* outside : {"src=", "http:", "https:", "@import", "url("}) {
         EXPECT_EQ(page.find(outside), std::string::npos) << outside;
     }
+    // Links go only to places on the page: the contents' to every weather.
+    size_t links = 0;
+    for (size_t at = page.find("href="); at != std::string::npos; at = page.find("href=", at + 1), ++links) {
+        const std::string target = page.substr(at + 7, page.find('"', at + 6) - at - 7);
+        EXPECT_EQ(page.substr(at, 7), "href=\"#") << page.substr(at, 40);
+        EXPECT_NE(page.find("id=\"" + target + "\""), std::string::npos) << target;
+    }
+    EXPECT_GE(links, 18u);
+    // The verdict and the findings come before the flight.
+    EXPECT_LT(page.find("1 warning, 2 notes in "), page.find("atmosphere.ini:2: warning"));
+    EXPECT_LT(page.find("atmosphere.ini:2: warning"), page.find("id=\"flight\""));
 }
