@@ -133,9 +133,7 @@ void ReadDirectly(const uint8_t* data, size_t size) {
 // the load compares it around the read, and the real one would pull in the
 // file functions this replaces.
 namespace platform {
-FileStamp ReadFileStamp(const char*) {
-    return {true, served.size, 1};
-}
+FileStamp ReadFileStamp(const char*) { return {true, served.size, 1}; }
 
 bool ReadFileBytes(const char*, FileChunkSink sink, void* context) {
     ++served.reads;

@@ -171,12 +171,16 @@ std::string GameFilePath(const Session& session, const std::string& name) {
 
 void EditGameFile(const Session& session, const std::string& name, const std::string& section, const std::string& key,
                   const std::string& value) {
-    const std::string path = GameFilePath(session, name);
     std::stringstream text;
-    if (std::ifstream input(path, std::ios::binary); input) text << input.rdbuf();
+    if (std::ifstream input(GameFilePath(session, name), std::ios::binary); input) text << input.rdbuf();
+    WriteGameFile(session, name, SetProfileValue(text.str(), section, key, value));
+}
+
+void WriteGameFile(const Session& session, const std::string& name, const std::string& bytes) {
+    const std::string path = GameFilePath(session, name);
     {
         std::ofstream output(path, std::ios::binary | std::ios::trunc);
-        output << SetProfileValue(text.str(), section, key, value);
+        output << bytes;
         if (!output) Session::Fault("ini: cannot write " + path);
     }
     StampEdit(path);

@@ -131,11 +131,11 @@ struct Ini {
 };
 }  // namespace step
 
-using StepAction = std::variant<step::Load, step::Unload, step::Frames, step::Climb, step::Altitude,
-                                step::VehicleAltitude, step::Enter, step::Leave, step::Weather, step::Wind,
-                                step::Timecycle, step::TagRegister, step::Tag, step::KeyDown, step::KeyUp, step::Key,
-                                step::Clock, step::FrameMilliseconds, step::Image, step::ImageFlag, step::Ini,
-                                step::Remove, step::Pace, step::UntilFile>;
+using StepAction =
+    std::variant<step::Load, step::Unload, step::Frames, step::Climb, step::Altitude, step::VehicleAltitude,
+                 step::Enter, step::Leave, step::Weather, step::Wind, step::Timecycle, step::TagRegister, step::Tag,
+                 step::KeyDown, step::KeyUp, step::Key, step::Clock, step::FrameMilliseconds, step::Image,
+                 step::ImageFlag, step::Ini, step::Remove, step::Pace, step::UntilFile>;
 
 struct ScenarioStep {
     uint32_t line = 0;               // 1-based line in the text
@@ -162,6 +162,9 @@ void RunScenario(const Scenario& scenario, Session& session);
 // later than any edit's before.
 void EditGameFile(const Session& session, const std::string& name, const std::string& section, const std::string& key,
                   const std::string& value);
+
+// Writes `bytes` as the game folder's file `name`, stamped as an edit is.
+void WriteGameFile(const Session& session, const std::string& name, const std::string& bytes);
 
 // The `remove` step: deletes the game folder's file `name`, if it is there.
 void RemoveGameFile(const Session& session, const std::string& name);

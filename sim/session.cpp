@@ -39,9 +39,9 @@ struct Session::State {
     uint32_t now = 0;         // the clock, ms
     uint32_t randomSeed = 1;  // the C runtime's generator, never seeded
     bool loaded = false;
-    std::string gameDirectory;  // backslashes
-    std::FILE* log = nullptr;   // the module's log, while open
-    bool paced = false;         // frames at the wall clock's pace
+    std::string gameDirectory;   // backslashes
+    std::FILE* log = nullptr;    // the module's log, while open
+    bool paced = false;          // frames at the wall clock's pace
     uint64_t nextFrameWall = 0;  // wall-clock ms the next paced frame may start
 
     // What the module has registered.
@@ -280,6 +280,12 @@ void Session::ArrangeImage(ImageMode mode) { backend::ArrangeImage(mode); }
 ImageReport Session::Image() const { return backend::ReportImage(); }
 
 const std::string& Session::GameDirectory() const { return state_->gameDirectory; }
+
+std::string Session::GameDirectoryFor(const std::string& gameDirectory) {
+    SessionOptions options;
+    options.gameDirectory = gameDirectory;
+    return backend::GameDirectory(options);
+}
 
 std::string Session::GameExecutablePath() const { return state_->gameDirectory + "\\game.exe"; }
 

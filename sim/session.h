@@ -122,6 +122,8 @@ public:
     // The directory and path handed to the module (backslashes).
     const std::string& GameDirectory() const;
     std::string GameExecutablePath() const;
+    // The directory a session given `gameDirectory` would hand to the module.
+    static std::string GameDirectoryFor(const std::string& gameDirectory);
 
     // --- The module's log (the platform seam's log functions forward here) ---
     bool OpenLog(const char* path, bool empty);

@@ -3,6 +3,7 @@
 // mended path handling, and the shipped atmosphere.ini.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -269,6 +270,11 @@ TEST_F(Configuration, TheShippedFileListsEveryKeyInReadOrderWithItsDefault) {
             expectDefault(key);
         }
     }
+    // Notepad on older Windows shows a file of bare LFs as one line.
+    size_t crlf = 0;
+    for (size_t found = 0; (found = file.find("\r\n", found)) != std::string::npos; found += 2) ++crlf;
+    EXPECT_EQ(static_cast<size_t>(std::count(file.begin(), file.end(), '\n')), crlf)
+        << "the shipped file has line ends other than CR LF";
 }
 
 // An editor saving while a load reads: the file truncated and half written

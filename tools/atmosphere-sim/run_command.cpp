@@ -18,8 +18,9 @@ void AddRunOptions(CLI::App& command, preview::RunRequest& request) {
         ->capture_default_str();
     command.add_flag("--vehicle", request.inVehicle, "Fly in a vehicle instead of on foot");
     command.add_option("--game-wind", request.gameWind, "The game's own wind speed")->capture_default_str();
-    command.add_option("-f,--flight", request.flightFile,
-                       "Flight file (CSV: frame, altitude[, weather, vehicle, keys, tags]) instead of the climb");
+    command.add_option(
+        "-f,--flight", request.flightFile,
+        "Flight file (CSV: frame, altitude[, weather, vehicle, keys, tags, edits]) instead of the climb");
     command.add_flag("--trace", request.trace, "Also write trace.jsonl, every native call with its arguments");
 }
 

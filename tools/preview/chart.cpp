@@ -80,6 +80,7 @@ constexpr EventStyle EventStyles[] = {
     {EventKind::EntityTag, 4, "#9b59b6", "entity tag command"},
     {EventKind::WeatherChanged, 4, "#16a085", "game's weather changed"},
     {EventKind::RowChanged, 1, "#7f8c8d", "weather row taken up"},
+    {EventKind::FileSaved, 4, "#d35400", "settings file saved"},
 };
 
 const EventStyle& StyleOf(EventKind kind) {
@@ -539,6 +540,7 @@ const char* EventKindName(EventKind kind) {
     case EventKind::EntityTag: return "entity-tag";
     case EventKind::WeatherChanged: return "weather-changed";
     case EventKind::RowChanged: return "row-changed";
+    case EventKind::FileSaved: return "file-saved";
     }
     return "event";
 }

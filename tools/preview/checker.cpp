@@ -676,12 +676,26 @@ private:
         return FieldOf<T>(record_, section_, key);
     }
 
+    // What a flag that reads as off leaves the module doing, said beside a
+    // value that reads as off though it was probably meant as on.
+    static std::string_view WhenOff(std::string_view key) {
+        if (key == "AutoReload") return " (a saved edit then waits for the reload key)";
+        if (key == "DefaultWind") return " (the module then sets the wind)";
+        if (key == "Log") return " (the module then writes no atmosphere.log)";
+        if (key == "EnableAlternateConfigFile") return " (this file is then the one read)";
+        if (key == "EnableLightningAboveClouds") return " (no flashes above the clouds)";
+        if (key == "EnableLightningInSpace") return " (no flashes in space)";
+        return "";
+    }
+
     void CheckIntegerKinds(const ProfileLine& line, const SettingKey& key) {
         const platform::ProfileIntegerReading reading = platform::ReadProfileLineInteger(line, key.defaultNumber);
         if (reading.empty) {
             Add(line.number, key.kind == SettingKind::Flag ? Severity::Warning : Severity::Note,
                 Cat(key.key, " is empty: the module uses its default, ", std::to_string(key.defaultNumber),
-                    key.kind == SettingKind::Flag ? ", which is off; write 1 (on) or 0 (off)" : ""));
+                    key.kind != SettingKind::Flag ? ""
+                    : key.defaultNumber == 1      ? ", which is on; write 1 (on) or 0 (off)"
+                                             : Cat(", which is off", WhenOff(key.key), "; write 1 (on) or 0 (off)")));
             return;
         }
         const int32_t number = reading.number;
@@ -696,7 +710,8 @@ private:
         if (key.kind == SettingKind::Flag) {
             Add(line.number, Severity::Warning,
                 Cat(name, " = ", InQuotes{value}, " reads as ", std::to_string(number), ", which is ",
-                    number == 1 ? "on" : "off", ": only the number 1 switches it on; write 1 or 0"));
+                    number == 1 ? "on" : Cat("off", WhenOff(name)),
+                    ": only the number 1 switches it on; write 1 or 0"));
             return;
         }
         if (reading.used < reading.length) {

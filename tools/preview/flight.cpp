@@ -2,23 +2,27 @@
 #include "tools/preview/flight.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <streambuf>
+#include <string_view>
 
+#include "config/setting_keys.h"
 #include "config/settings.h"
 #include "tools/common/weather_name.h"
 
 namespace preview {
 namespace {
 
-enum class Column { Frame, Altitude, Weather, Vehicle, Keys, Tags };
+enum class Column { Frame, Altitude, Weather, Vehicle, Keys, Tags, Edits };
 
 constexpr std::pair<const char*, Column> ColumnNames[] = {
     {"frame", Column::Frame},     {"altitude", Column::Altitude}, {"weather", Column::Weather},
     {"vehicle", Column::Vehicle}, {"keys", Column::Keys},         {"tags", Column::Tags},
+    {"edits", Column::Edits},
 };
 
 std::string Trim(const std::string& text) {
@@ -136,6 +140,40 @@ std::pair<std::string, int> ParseTag(const std::string& word, const LineError& e
     error.Fail("tag \"" + name + "\" is none of fileindex, reload, enabled, debugmode");
 }
 
+bool SameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// A key the module reads in [section], by the module's own table; names
+// match in any case, as the module matches them.
+bool IsKnownKey(std::string_view section, std::string_view key) {
+    if (FindWeatherIgnoringCase(std::string(section)) >= 0) {
+        return std::any_of(std::begin(WeatherSettingKeys), std::end(WeatherSettingKeys),
+                           [&](const SettingKey& known) { return SameName(known.key, key); });
+    }
+    return std::any_of(std::begin(GlobalSettingKeys), std::end(GlobalSettingKeys), [&](const SettingKey& known) {
+        return SameName(known.section, section) && SameName(known.key, key);
+    });
+}
+
+FileEdit ParseEdit(const std::string& word, const LineError& error) {
+    if (word == "delete") return {FileEdit::Kind::Delete, "", "", ""};
+    if (word == "restore") return {FileEdit::Kind::Restore, "", "", ""};
+    const auto dot = word.find('.');
+    const auto equals = word.find('=');
+    if (dot == std::string::npos || equals == std::string::npos || dot == 0 || equals < dot + 2) {
+        error.Fail("edit \"" + word + "\" is none of SECTION.Key=VALUE, delete, restore");
+    }
+    FileEdit edit{FileEdit::Kind::Set, word.substr(0, dot), word.substr(dot + 1, equals - dot - 1),
+                  word.substr(equals + 1)};
+    if (!IsKnownKey(edit.section, edit.key)) {
+        error.Fail("edit \"" + word + "\": the module reads no key " + edit.key + " in [" + edit.section + "]");
+    }
+    return edit;
+}
+
 // --- The header -------------------------------------------------------------------
 
 using Columns = std::vector<Column>;
@@ -144,7 +182,7 @@ Column ColumnNamed(const std::string& cell, const LineError& error) {
     for (const auto& [name, column] : ColumnNames) {
         if (cell == name) return column;
     }
-    error.Fail("unknown column \"" + cell + "\" (frame, altitude, weather, vehicle, keys, tags)");
+    error.Fail("unknown column \"" + cell + "\" (frame, altitude, weather, vehicle, keys, tags, edits)");
 }
 
 Columns ReadHeader(const std::vector<std::string>& cells, const LineError& error) {
@@ -207,6 +245,9 @@ void ParseCell(Column column, const std::string& cell, long previous, KeyFrame& 
     case Column::Tags:
         for (const std::string& word : SplitWords(cell)) input.tags.push_back(ParseTag(word, error));
         break;
+    case Column::Edits:
+        for (const std::string& word : SplitWords(cell)) input.edits.push_back(ParseEdit(word, error));
+        break;
     }
 }
 
@@ -255,7 +296,8 @@ private:
     bool first_ = true;
     long previous_ = -1;
     // Without a header, the columns come in this order.
-    Columns columns_ = {Column::Frame, Column::Altitude, Column::Weather, Column::Vehicle, Column::Keys, Column::Tags};
+    Columns columns_ = {Column::Frame, Column::Altitude, Column::Weather, Column::Vehicle,
+                        Column::Keys,  Column::Tags,     Column::Edits};
 };
 
 // --- Between the key frames -------------------------------------------------------
@@ -272,6 +314,7 @@ void ClearEvents(FlightFrame& frame) {
     frame.vehicle = -1;
     frame.keys.clear();
     frame.tags.clear();
+    frame.edits.clear();
 }
 
 // Replays a flight file: between two key frames the altitude is interpolated,
@@ -283,7 +326,10 @@ public:
         KeyFrameReader reader(*in_, textName_);
         KeyFrame keyFrame;
         long last = -1;
-        while (reader.Next(keyFrame)) last = keyFrame.frame;
+        while (reader.Next(keyFrame)) {
+            last = keyFrame.frame;
+            editsFile = editsFile || !keyFrame.input.edits.empty();
+        }
         if (last < 0) throw FlightError(textName_ + ": the flight file holds no frame");
         frameCount = static_cast<size_t>(last) + 1;
         Restart();
@@ -389,6 +435,15 @@ std::unique_ptr<Flight> ReadFlightFile(const std::string& path, int startWeather
     auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
     if (!*file) throw FlightError(path + ": cannot open the flight file");
     return ReadFlight(std::move(file), path, startWeather, inVehicle, gameWind);
+}
+
+std::string FileEdit::Text() const {
+    switch (kind) {
+    case Kind::Delete: return "delete";
+    case Kind::Restore: return "restore";
+    case Kind::Set: break;
+    }
+    return section + "." + key + "=" + value;
 }
 
 std::vector<FlightFrame> AllFrames(Flight& flight) {

@@ -5,7 +5,7 @@
 //
 // Flight file: CSV, one line per key frame, '#' starts a comment line. The
 // first line may name the columns (frame and altitude first, then any of
-// weather, vehicle, keys, tags); without it the columns are taken in that
+// weather, vehicle, keys, tags, edits); without it the columns are taken in that
 // order. Between two key frames the altitude moves linearly; weather and
 // vehicle hold until changed; keys and tags act on their own frame only.
 //   frame     whole number, increasing from line to line
@@ -16,6 +16,12 @@
 //             reload, onoff, debug (the configured keys) or a code such as 0x2E
 //   tags      entity tag commands left on the player, separated by ';' or
 //             spaces: fileindex=N, reload=1, enabled=1, debugmode=1
+//   edits     changes saved to the settings file in that frame, separated by
+//             ';' or spaces: SECTION.Key=VALUE (as an editor would save it),
+//             delete (the file is deleted) or restore (the file as the run
+//             began). The run then works on a copy of the file, never on the
+//             file itself, and the module sees each save as it would in the
+//             game: through [GLOBAL] AutoReload, or at the next reload.
 #pragma once
 
 #include <cstddef>
@@ -28,12 +34,22 @@
 
 namespace preview {
 
+// One save to the settings file during a flight.
+struct FileEdit {
+    enum class Kind { Set, Delete, Restore } kind = Kind::Set;
+    std::string section, key, value;  // for Set
+
+    // As the flight file writes it: "RAIN.CloudZoneStart=500", "delete", "restore".
+    std::string Text() const;
+};
+
 struct FlightFrame {
     float altitude = 0;
     int weather = -1;                               // weather index set in this frame; -1: unchanged
     int vehicle = -1;                               // 1: enters a vehicle, 0: leaves it, -1: unchanged
     std::vector<std::string> keys;                  // "reload", "onoff", "debug" or a code "0x2E"
     std::vector<std::pair<std::string, int>> tags;  // entity tag name as the module reads it, value
+    std::vector<FileEdit> edits;                    // saves to the settings file, in order
 };
 
 // A flight file that cannot be read; the message starts with FILE:LINE.
@@ -51,6 +67,7 @@ public:
     bool startInVehicle = false;
     float gameWind = 1.0f;  // the game's own wind speed
     size_t frameCount = 0;
+    bool editsFile = false;  // some frame saves the settings file
 
     // Goes back to frame 0.
     virtual void Restart() = 0;

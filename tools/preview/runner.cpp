@@ -6,7 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
+#include <random>
 
 #include "atmosphere/lightning.h"
 #include "atmosphere/script.h"
@@ -20,6 +24,7 @@
 #include "platform/platform.h"
 #include "platform/profile_reader.h"
 #include "sim/path_text.h"
+#include "sim/scenario.h"
 #include "sim/session.h"
 #include "sim/world.h"
 #include "tools/common/configuration_path.h"
@@ -116,7 +121,114 @@ private:
     FrameSample* sample_ = nullptr;
 };
 
-void ApplyInputs(const FlightFrame& input, sim::Session& session, FrameSample& sample) {
+// The alternate file that the settings file in `directory` redirects to, as
+// the module's own load decides it; empty when it redirects nowhere.
+std::string AlternateOf(const std::string& directory, const std::string& fileName) {
+    const auto batch = std::make_unique<ConfigurationReads>();
+    PrepareConfigurationReads(*batch);
+    platform::ReadProfileFile((directory + "/" + fileName).c_str(), batch->reads, ConfigurationReadCount);
+    const char* alternate = ConfigurationRedirect(*batch);
+    return alternate != nullptr ? alternate : "";
+}
+
+// A flight that saves the settings file works on a copy of it in a folder of
+// its own, so that the modder's file (perhaps the one beside the game) is
+// never written and every run starts from the same bytes. The copy holds the
+// file, the alternate file it names and the numbered files "fileindex"
+// chooses (atmosphere*.ini).
+class WorkingCopy {
+public:
+    explicit WorkingCopy(const ConfigLocation& location) : fileName_(location.fileName) {
+        namespace fs = std::filesystem;
+        const fs::path from = PathFromText(location.directory);
+        folder_ = MakeFolder();
+        std::error_code error;
+        for (const fs::directory_entry& entry : fs::directory_iterator(from, error)) {
+            const std::string name = entry.path().filename().string();
+            if (IsNumberedFile(name) && entry.is_regular_file(error)) Copy(from, name);
+        }
+        Copy(from, fileName_);
+        if (const std::string alternate = AlternateOf(location.directory, fileName_); !alternate.empty()) {
+            Copy(from, alternate);
+        }
+        std::ifstream original(from / PathFromText(fileName_), std::ios::binary);
+        originalThere_ = static_cast<bool>(original);
+        original_.assign(std::istreambuf_iterator<char>(original), std::istreambuf_iterator<char>());
+    }
+    ~WorkingCopy() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    WorkingCopy(const WorkingCopy&) = delete;
+    WorkingCopy& operator=(const WorkingCopy&) = delete;
+
+    std::string Directory() const { return folder_.string(); }
+
+    // The module's log of the run on the copy goes here first.
+    std::string LogFile() const { return (folder_ / "atmosphere.log.run").string(); }
+
+    // Copies the run's log to `path`, naming the folder of the file given
+    // instead of the copy's: the log reads as the game's would.
+    void DeliverLog(const std::string& path, const std::string& copyFolder, const std::string& givenFolder) const {
+        std::ifstream in(LogFile(), std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string from = sim::Session::GameDirectoryFor(copyFolder);
+        const std::string to = sim::Session::GameDirectoryFor(givenFolder);
+        for (size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+            text.replace(at, from.size(), to);
+        }
+        std::ofstream(PathFromText(path), std::ios::binary | std::ios::trunc) << text;
+    }
+
+    void Apply(const FileEdit& edit, const sim::Session& session) const {
+        switch (edit.kind) {
+        case FileEdit::Kind::Set: sim::EditGameFile(session, fileName_, edit.section, edit.key, edit.value); break;
+        case FileEdit::Kind::Delete: sim::RemoveGameFile(session, fileName_); break;
+        case FileEdit::Kind::Restore:
+            if (originalThere_) {
+                sim::WriteGameFile(session, fileName_, original_);
+            } else {
+                sim::RemoveGameFile(session, fileName_);
+            }
+            break;
+        }
+    }
+
+private:
+    static std::filesystem::path MakeFolder() {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        const fs::path base = fs::temp_directory_path(error);
+        std::random_device random;
+        for (int attempt = 0; !error && attempt < 100; ++attempt) {
+            const fs::path folder = base / ("atmosphere-preview-" + std::to_string(random()));
+            if (fs::create_directory(folder, error)) return folder;
+        }
+        throw FlightError(
+            "the flight saves the settings file, which it does on a copy, but no folder for the copy "
+            "could be made in " +
+            base.string());
+    }
+
+    static bool IsNumberedFile(const std::string& name) {
+        std::string lower = name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower.size() > 14 && lower.rfind("atmosphere", 0) == 0 && lower.ends_with(".ini");
+    }
+
+    void Copy(const std::filesystem::path& from, const std::string& name) const {
+        std::error_code ignored;  // a file that is not there is not there in the copy either
+        std::filesystem::copy_file(from / PathFromText(name), folder_ / PathFromText(name),
+                                   std::filesystem::copy_options::overwrite_existing, ignored);
+    }
+
+    std::string fileName_;
+    std::filesystem::path folder_;
+    std::string original_;
+    bool originalThere_ = false;
+};
+
+void ApplyInputs(const FlightFrame& input, sim::Session& session, FrameSample& sample, const WorkingCopy* copy) {
     sim::World& world = session.world();
     if (input.weather >= 0) {
         const uint32_t hash = WeatherHashes()[input.weather];
@@ -137,6 +249,10 @@ void ApplyInputs(const FlightFrame& input, sim::Session& session, FrameSample& s
         world.RegisterTag(name, integer ? natives::EntityTagTypeInteger : natives::EntityTagTypeBoolean);
         world.SetTag(sim::PlayerCharacterHandle, name, value);
         sample.events.push_back({EventKind::EntityTag, name + "=" + std::to_string(value)});
+    }
+    for (const FileEdit& edit : input.edits) {
+        if (copy != nullptr) copy->Apply(edit, session);
+        sample.events.push_back({EventKind::FileSaved, edit.Text()});
     }
 }
 
@@ -179,15 +295,13 @@ public:
         if (fileName == read_) return described_;
         read_ = fileName;
         described_ = read_;
-        const auto batch = std::make_unique<ConfigurationReads>();
-        PrepareConfigurationReads(*batch);
-        platform::ReadProfileFile((directory_ + "/" + read_).c_str(), batch->reads, ConfigurationReadCount);
-        if (const char* alternate = ConfigurationRedirect(*batch); alternate != nullptr) {
-            described_ += " -> ";
-            described_ += alternate;
+        if (const std::string alternate = AlternateOf(directory_, read_); !alternate.empty()) {
+            described_ += " -> " + alternate;
         }
         return described_;
     }
+    // The file was saved: what it redirects to may have changed.
+    void Forget() { read_.assign(1, '\0'); }
 
 private:
     std::string directory_;
@@ -236,16 +350,22 @@ void PreloadConfiguration(const std::string& configPath) {
 }
 
 void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& options) {
-    const ConfigLocation location = Locate(configPath);
+    ConfigLocation location = Locate(configPath);
     ResetModule();
     CopyText(ConfigFileName, location.fileName.c_str());
+    const std::string givenDirectory = location.directory;
+    std::optional<WorkingCopy> copy;
+    if (flight.editsFile) {
+        copy.emplace(location);
+        location.directory = copy->Directory();
+    }
 
     FrameEventSink events(options.trace);
     sim::SessionOptions sessionOptions;
     sessionOptions.gameDirectory = location.directory;
     sessionOptions.traceSink = &events;
     sessionOptions.keepHistory = false;
-    sessionOptions.logFile = options.logFile;
+    sessionOptions.logFile = copy && !options.logFile.empty() ? copy->LogFile() : options.logFile;
     sim::Session session(sessionOptions);
     sim::World& world = session.world();
     const uint32_t startHash = WeatherHashes()[flight.startWeather];
@@ -268,7 +388,8 @@ void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& 
         sample.frame = static_cast<int>(f);
         sample.events.clear();
         events.CollectInto(&sample);
-        ApplyInputs(input, session, sample);
+        ApplyInputs(input, session, sample, copy ? &*copy : nullptr);
+        if (!input.edits.empty()) configFile.Forget();
         session.RunFrames(1);
         SampleWorld(session.world(), sample);
         SampleModule(sample, configFile);
@@ -282,6 +403,8 @@ void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& 
         haveInput = flight.Next(input);
     }
     session.Unload();
+    session.CloseLog();
+    if (copy && !options.logFile.empty()) copy->DeliverLog(options.logFile, location.directory, givenDirectory);
 }
 
 PreviewRun RunFlight(const std::string& configPath, Flight& flight) {

@@ -28,6 +28,7 @@ enum class EventKind {
     EntityTag,        // an entity tag command left by another script
     WeatherChanged,   // the flight changed the game's weather
     RowChanged,       // the module took up another weather's settings row
+    FileSaved,        // the flight saved (or deleted) the settings file
 };
 
 struct FlightEvent {

@@ -255,6 +255,24 @@ TEST(CheckerAdvice, SaysWhatTheModuleDoesAndWhatToWrite) {
               "ignores the rest of the line; save the file as plain text\n");
 }
 
+TEST(CheckerAdvice, AFlagThatReadsOffSaysWhatOffMeans) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"[GLOBAL]\nAutoReload=yes\n",
+         "AutoReload = \"yes\" reads as 0, which is off (a saved edit then waits for the reload key): only the "
+         "number 1 switches it on"},
+        {"[GLOBAL]\nAutoReload=\n",
+         "AutoReload is empty: the module uses its default, 0, which is off (a saved edit "
+         "then waits for the reload key); write 1 (on) or 0 (off)"},
+        {"[DEBUG]\nLog=\n", "Log is empty: the module uses its default, 1, which is on;"},
+        {"[DEBUG]\nLog=on\n", "which is off (the module then writes no atmosphere.log)"},
+        {"[RAIN]\nEnableLightningInSpace=true\n", "which is off (no flashes in space)"},
+    };
+    for (const auto& [file, expected] : cases) {
+        const std::string finding = FindingAt(file, 2);
+        EXPECT_NE(finding.find(expected), std::string::npos) << file << "\n" << finding;
+    }
+}
+
 TEST(CheckerAdvice, TheAdvisedFrequencyFlashesAlikeAndPassesTheCheck) {
     for (const int written : {128, 129, 200, 255, 261, 300, 383, 1000, -1, -5, -100, -128}) {
         const std::string file =

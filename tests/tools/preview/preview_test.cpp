@@ -279,6 +279,11 @@ TEST(PreviewFlightFile, MalformedLinesNameTheLineAndTheReason) {
         {"# nothing\n", "holds no frame"},
         {"0,0\n" + std::string(70000, 'x') + "\n", ":2: the line is longer than 65536 characters"},
         {"0,0\n21600000,5\n", ":2: the flight is too long"},
+        {"0,0,,,,,undo\n", ":1: edit \"undo\" is none of SECTION.Key=VALUE, delete, restore"},
+        {"0,0,,,,,RAIN.CloudZoneStrat=5\n",
+         ":1: edit \"RAIN.CloudZoneStrat=5\": the module reads no key CloudZoneStrat in [RAIN]"},
+        {"0,0,,,,,KEYS.PosX=1\n", "no key PosX in [KEYS]"},
+        {"0,0,,,,,.PosX=1\n", "is none of"},
     };
     for (const auto& c : cases) {
         const std::string path = dir.Write("bad.csv", c.content);
@@ -288,6 +293,48 @@ TEST(PreviewFlightFile, MalformedLinesNameTheLineAndTheReason) {
         } catch (const preview::FlightError& error) {
             EXPECT_NE(std::string(error.what()).find(c.expected), std::string::npos) << error.what();
         }
+    }
+}
+
+// A flight that saves the settings file: the module sees each save as it
+// would in the game, on a copy, and the file given is never written.
+TEST(PreviewFlightFile, SavesReachTheModuleThroughTheWatchOrTheKeyOnly) {
+    TempDir dir;
+    std::ifstream shipped(ShippedIni, std::ios::binary);
+    const std::string original((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
+    const auto flight = preview::ReadFlightFile(dir.Write("f.csv",
+                                                          "frame,altitude,weather,keys,edits\n"
+                                                          "0,1000,CLOUDS,,\n"
+                                                          "60,1000,,,Clouds.CloudZoneStart=1500\n"
+                                                          "150,1000,,,delete\n"
+                                                          "250,1000,,,restore\n"
+                                                          "300,1000,,,CLOUDS.CloudZoneStart=1500\n"
+                                                          "340,1000,,reload,\n"
+                                                          "345,1000,,,\n"),
+                                                2, false, 3.0f);
+    EXPECT_TRUE(flight->editsFile);
+    // At 1000 the shipped CLOUDS is in the cloud zone; with the clouds from
+    // 1500, in the band below them; with every default, in the cloud zone.
+    const std::map<int, std::pair<const char*, const char*>> expected = {
+        // frame: with AutoReload=1 (each save in force within 40 frames), and =0 (only the key reads)
+        {59, {"cloudzoneend", "cloudzoneend"}},    {100, {"cloudzonestart", "cloudzoneend"}},
+        {190, {"cloudzoneend", "cloudzoneend"}},   {290, {"cloudzoneend", "cloudzoneend"}},
+        {339, {"cloudzonestart", "cloudzoneend"}}, {341, {"cloudzonestart", "cloudzonestart"}},
+    };
+    for (const bool watch : {true, false}) {
+        std::string written = original;
+        written.replace(written.find("AutoReload=1"), 12, watch ? "AutoReload=1" : "AutoReload=0");
+        const std::string ini = dir.Write("atmosphere.ini", written);
+        const preview::PreviewRun run = preview::RunFlight(ini, *flight);
+        for (const auto& [frame, zones] : expected) {
+            EXPECT_EQ(run.timeline.frames.at(frame).zone, watch ? zones.first : zones.second)
+                << "frame " << frame << ", AutoReload=" << watch;
+        }
+        std::ifstream after(ini, std::ios::binary);
+        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), written);
+    }
+    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
+        EXPECT_NE(entry.path().filename().string().rfind("atmosphere-preview-", 0), 0u) << "left: " << entry.path();
     }
 }
 
