@@ -32,12 +32,17 @@ scenario reload "key 0x2E"
 scenario other "key 0x41"
 { echo "weather clouds clouds 0"; for ((i = 0; i < cycles; ++i)); do echo load; echo "frames 1"; echo unload; done; } \
     > "$work/cycles.scenario"
-mkdir -p "$work/with" "$work/without"
-for folder in with without; do
+# Ordinary frames, with the file watched (AutoReload=1, one look every 250 ms
+# of the simulated clock, i.e. every 16th frame) and without.
+watchframes=$((frames * 40))
+{ echo "weather clouds clouds 0"; echo load; echo "frames $watchframes"; echo unload; } > "$work/plain.scenario"
+mkdir -p "$work/with" "$work/without" "$work/unwatched"
+for folder in with without unwatched; do
     cp "$build/game.exe" "$build/ScriptHookV.dll" "$work/$folder/"
     cp "$module" "$work/$folder/atmosphere.asi"
 done
 cp atmosphere.ini "$work/with/"
+sed 's/^AutoReload=1/AutoReload=0/' atmosphere.ini > "$work/unwatched/atmosphere.ini"
 
 seconds() {  # FOLDER SCENARIO: wall time of one run
     local start end
@@ -49,8 +54,11 @@ seconds() {  # FOLDER SCENARIO: wall time of one run
 seconds with other >/dev/null  # warm up
 reload=$(seconds with reload); other=$(seconds with other)
 with=$(seconds with cycles); without=$(seconds without cycles)
-awk -v r="$reload" -v o="$other" -v n="$frames" -v w="$with" -v x="$without" -v c="$cycles" 'BEGIN {
+watched=$(seconds with plain); unwatched=$(seconds unwatched plain)
+awk -v r="$reload" -v o="$other" -v n="$frames" -v w="$with" -v x="$without" -v c="$cycles" \
+    -v a="$watched" -v u="$unwatched" -v f="$watchframes" 'BEGIN {
     printf "reload:   %.3f ms per reload (%d reloads: %.2f s, %d other keys: %.2f s)\n", (r - o) / n / 1000, n, r / 1e6, n, o / 1e6
     printf "start-up: %.3f ms more with the file (%d start-ups with it: %.2f s, without: %.2f s)\n", (w - x) / c / 1000, c, w / 1e6, x / 1e6
     printf "start-up with the file: %.3f ms each (load, one frame, unload)\n", w / c / 1000
+    printf "frame:    %.4f ms watched (AutoReload=1), %.4f ms not (%d frames: %.2f s, %.2f s)\n", a / f / 1000, u / f / 1000, f, a / 1e6, u / 1e6
 }' 
