@@ -7,7 +7,8 @@
 # that starts with "/" or "-", weather names in any case. The same script
 # runs the Linux tool and, through wine, the Windows one.
 # Inputs: TOOL, RUNNER (wine for the Windows tool, else empty), VERSION,
-# SHIPPED (atmosphere.ini), WORK (scratch folder).
+# SHIPPED (atmosphere.ini), WORK (scratch folder), LIVE (the tool embeds the
+# web module).
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/mods" "${WORK}/a folder.ini")
 file(COPY "${SHIPPED}" DESTINATION "${WORK}/mods")
@@ -90,6 +91,16 @@ expect_not_in(out "chart:")
 expect_in(err "report:   out/a/b")
 expect_not_in(err "check")
 expect_file("${WORK}/out/a/b/chart.svg")
+# A tool built with the web module writes the live page.
+if(LIVE)
+  file(READ "${WORK}/out/a/b/report.html" page)
+  foreach(part "id=\"atmosphere-file\"" "AtmosphereModule" "window.atmosphere")
+    string(FIND "${page}" "${part}" at)
+    if(at EQUAL -1)
+      fail("writes the live page: no ${part} in report.html")
+    endif()
+  endforeach()
+endif()
 # A preview of a file with errors says so.
 run_tool(run mods/broken.ini --output "out/a/b" --speed 40)
 expect_status(0)
