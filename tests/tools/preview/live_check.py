@@ -39,6 +39,8 @@ def evaluate(browser, session, expression):
 def screenshot(browser, session, width, path):
     browser.call("Emulation.setDeviceMetricsOverride", session, width=width, height=1000, deviceScaleFactor=1,
                  mobile=False)
+    # A modder's view: the flight's weather open, as after a click on it.
+    evaluate(browser, session, "document.querySelector('#live-fields details[data-section=CLOUDS]').open = true")
     evaluate(browser, session, "new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
     top = evaluate(browser, session, "document.getElementById('flight').getBoundingClientRect().top + scrollY")
     clip = {"x": 0, "y": max(0, top - 10), "width": width, "height": 2200, "scale": 1}
@@ -48,7 +50,7 @@ def screenshot(browser, session, width, path):
 
 
 def tool_output(tool, arguments, folder):
-    run = subprocess.run([tool, *arguments], cwd=folder, capture_output=True, timeout=TIMEOUT)
+    run = subprocess.run([os.path.abspath(tool), *arguments], cwd=folder, capture_output=True, timeout=TIMEOUT)
     if run.returncode not in (0, 1):
         raise RuntimeError(f"{arguments}: {run.stderr.decode(errors='replace')}")
     return run.stdout
