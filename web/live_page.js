@@ -68,9 +68,10 @@
         return text;
     }
 
-    // Flies again and redraws what depends on the file.
-    function redraw() {
-        current = edited();
+    // Flies again and redraws what depends on the file: `text` when the
+    // caller has it already, else the file with every edit replayed.
+    function redraw(text) {
+        current = text === undefined ? edited() : text;
         timelineText = call("timeline", current, weather, speed);
         const chart = call("chart");
         const place = document.getElementById("flight-chart");
@@ -201,7 +202,7 @@
         }
         status.textContent = "";
         edits.push({ section, key, before: valueOf(section, key), after: value });
-        redraw();
+        redraw(answer);
         return new Promise((resolve) => requestAnimationFrame(() => resolve()));
     }
 
@@ -222,7 +223,7 @@
             picker.append(element("option", { value: name, text: name }));
         }
         picker.value = weather;
-        picker.addEventListener("change", () => { weather = picker.value; redraw(); });
+        picker.addEventListener("change", () => { weather = picker.value; redraw(current); });
         const saveButton = element("button", { type: "button", text: "Save" });
         saveButton.addEventListener("click", save);
         const revert = element("button", { type: "button", id: "live-revert", text: "Revert all" });
