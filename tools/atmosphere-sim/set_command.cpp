@@ -26,6 +26,7 @@
 #include "tools/common/profile_edit.h"
 #include "tools/common/setting_value.h"
 #include "tools/common/weather_name.h"
+#include "tools/atmosphere-sim/console.h"
 
 namespace {
 
@@ -112,11 +113,10 @@ std::string ReplaceFile(const std::filesystem::path& path, const std::string& by
     std::error_code error;
     // The new file keeps the old one's permissions.
     std::filesystem::permissions(temporary, std::filesystem::status(path, error).permissions(), error);
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
+    if (const std::string problem = MoveOver(temporary, path); !problem.empty()) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        return "cannot replace it: " + error.message();
+        return "cannot replace it: " + problem;
     }
     return "";
 }
@@ -143,10 +143,13 @@ int RunSet(const SetOptions& options) {
     if (options.inPlace && (status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none) {
         return fail("the file is read-only; nothing was written");
     }
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
-    content << in.rdbuf();
-    if (!in) return fail("cannot be read");
+    {
+        // Closed before the file is replaced: Windows keeps an open file in its place.
+        std::ifstream in(path, std::ios::binary);
+        content << in.rdbuf();
+        if (!in) return fail("cannot be read");
+    }
     const std::string edited = ApplyProfileEdits(content.str(), edits);
 
     if (!options.inPlace) {

@@ -11,7 +11,12 @@
 
 namespace {
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
 
 // Decimal digits with an optional minus, within [low, high].
 bool DecimalWithin(std::string_view text, int64_t low, int64_t high) {

@@ -357,8 +357,18 @@ void ChartBuilder::Drawing::ZoneBands() {
             const double yTop = altitude.Y(std::min(upper, altitude.maximum));
             const double yBottom = altitude.Y(std::max(lower, altitude.minimum));
             if (x1 > x0 && yBottom > yTop) {
-                bandPaths[zone] += "M" + CoordinateText(x0) + " " + CoordinateText(yTop) + "H" + CoordinateText(x1) +
-                                   "V" + CoordinateText(yBottom) + "H" + CoordinateText(x0) + "Z";
+                std::string& path = bandPaths[zone];
+                path += 'M';
+                AppendCoordinate(path, x0);
+                path += ' ';
+                AppendCoordinate(path, yTop);
+                path += 'H';
+                AppendCoordinate(path, x1);
+                path += 'V';
+                AppendCoordinate(path, yBottom);
+                path += 'H';
+                AppendCoordinate(path, x0);
+                path += 'Z';
             }
             if (!labelled[zone] && yBottom - yTop >= 12 && x1 - x0 > 60) {
                 bandLabels += "<text x=\"" + CoordinateText(x0 + 6) + "\" y=\"" + CoordinateText(yBottom - 4) +

@@ -211,7 +211,10 @@ static_assert(RealColumnCount() == TimelineCsvWriter::RealColumns);
 
 TimelineCsvWriter::TimelineCsvWriter(std::ostream& out) : out_(out) {
     std::string header;
-    for (const TimelineColumn& column : TimelineColumns) header += (header.empty() ? "" : ",") + std::string(column.name);
+    for (const TimelineColumn& column : TimelineColumns) {
+        if (!header.empty()) header += ',';
+        header += column.name;
+    }
     out_ << header << '\n';
 }
 
