@@ -12,7 +12,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 source scripts/install-packages.sh
 install_missing_packages
 
-for preset in windows linux release; do
+# web first: the tools embed its module into the report page.
+for preset in web windows linux release; do
     echo "== configure and build: $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$(nproc)"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the Linux tests under ASan and UBSan
-# (preset linux), the cross-built DLL's tests under wine (preset windows) and,
+# Builds everything and runs every test: the module in WebAssembly for the
+# report page, checked in node against the Linux tool (preset web), the Linux
+# tests under ASan and UBSan (preset linux), the cross-built DLL's tests under wine (preset windows) and,
 # when the fuzzer is present, its short run (preset fuzz). Installs missing
 # Debian packages first. Ends with ctest's summaries; exits non-zero on any
 # failure.
@@ -10,7 +11,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 source scripts/install-packages.sh
 install_missing_packages
 
-presets=(linux windows)
+# web first: the Linux and Windows tools embed its module into the report page.
+presets=(web linux windows)
 [ -f fuzz/CMakeLists.txt ] && presets+=(fuzz)
 
 for preset in "${presets[@]}"; do

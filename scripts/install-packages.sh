@@ -4,7 +4,8 @@
 # run as root.
 ATMOSPHERE_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libbenchmark-dev
                      g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-                     libcli11-dev nlohmann-json3-dev libtinyxml2-dev clang libclang-rt-14-dev python3 chromium)
+                     libcli11-dev nlohmann-json3-dev libtinyxml2-dev clang libclang-rt-14-dev python3 chromium
+                     emscripten nodejs)
 
 install_missing_packages() {
     local missing=() package

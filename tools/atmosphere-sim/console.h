@@ -3,6 +3,7 @@
 // implement it; the build picks the file.
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 
@@ -29,3 +30,8 @@ bool OpenWithDefaultProgram(const std::string& path);
 // the tool prints is the same bytes on every system (a console shows both
 // alike), and a console shows the tool's UTF-8 text as such while it runs.
 void PrepareStandardStreams();
+
+// Puts the file `from` in the place of `to`, which may exist, in one step:
+// a reader of `to` finds the old file or the new one, never neither. Empty,
+// or what stopped it.
+std::string MoveOver(const std::filesystem::path& from, const std::filesystem::path& to);

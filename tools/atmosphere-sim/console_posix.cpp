@@ -24,3 +24,9 @@ int ReadAnswer(std::istream& in) {
 }
 
 bool OpenWithDefaultProgram(const std::string&) { return false; }
+
+std::string MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    return error ? error.message() : "";
+}

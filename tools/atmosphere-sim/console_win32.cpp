@@ -8,9 +8,11 @@
 #include <io.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <istream>
 #include <string>
+#include <system_error>
 
 #include "tools/atmosphere-sim/console.h"
 
@@ -79,4 +81,10 @@ bool OpenWithDefaultProgram(const std::string& path) {
     }
     FreeLibrary(shell);
     return opened;
+}
+
+std::string MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    // The C library's rename refuses a name that exists.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return "";
+    return std::system_category().message(static_cast<int>(GetLastError()));
 }

@@ -18,6 +18,7 @@
 #include "tools/atmosphere-sim/console.h"
 #include "tools/atmosphere-sim/launch.h"
 #include "tools/atmosphere-sim/run_command.h"
+#include "tools/atmosphere-sim/set_command.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ Examples:
   atmosphere-sim run my.ini --weather RAIN --output preview
   atmosphere-sim run my.ini --flight examples/flight.csv --trace
   atmosphere-sim config my.ini --json
+  atmosphere-sim set my.ini RAIN.NormalZoneEnd=500 --in-place   change one value, nothing else
   atmosphere-sim doctor "C:\Games\My Game"   check the installation in the game's folder
   atmosphere-sim my.ini          check my.ini and preview it into preview/ beside it
                                  (open preview/report.html: findings first, then the flight)
@@ -171,6 +173,7 @@ int main(int argc, char** argv) {
     AddRunCommand(app, exitCode);
     AddCheckCommand(app, exitCode);
     AddDoctorCommand(app, exitCode);
+    AddSetCommand(app, exitCode);
     try {
         return Launch(app, argc, argv, exitCode);
     } catch (const std::exception& error) {

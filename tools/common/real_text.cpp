@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -88,4 +89,36 @@ std::string RoundedRealText(double value, int digits) {
         if (text.back() == '.') text.pop_back();
     }
     return text;
+}
+
+void AppendCoordinate(std::string& out, double value) {
+    if (AppendNonFinite(out, value)) return;
+    if (std::fabs(value) >= 1e15) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.1f", value);
+        out += buffer;
+        return;
+    }
+    const long long tenths = std::llround(value * 10);
+    if (tenths < 0) out += '-';
+    const unsigned long long magnitude = static_cast<unsigned long long>(tenths < 0 ? -tenths : tenths);
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10);
+    out.append(buffer, result.ptr);
+    out += '.';
+    out += static_cast<char>('0' + magnitude % 10);
+}
+
+std::string CoordinateText(double value) {
+    std::string text;
+    AppendCoordinate(text, value);
+    return text;
+}
+
+std::string GeneralRealText(double value) {
+    std::string text;
+    if (AppendNonFinite(text, value)) return text;
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", value);
+    return buffer;
 }

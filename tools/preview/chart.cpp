@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "atmosphere/zone.h"
+#include "tools/common/real_text.h"
+#include "tools/preview/markup.h"
 
 namespace preview {
 namespace {
@@ -92,45 +94,6 @@ const EventStyle& StyleOf(EventKind kind) {
 
 constexpr const char* LaneNames[] = {"modifier", "weather", "hand-back", "lightning", "input"};
 
-std::string Escape(const std::string& text) { return EscapeMarkup(text); }
-
-// A coordinate to a tenth of a pixel, as printf's "%.1f" writes it but by
-// integer arithmetic: a run writes 16 charts of tens of thousands of
-// coordinates, and formatting them as reals took a third of a short run.
-void AppendNumber(std::string& out, double value) {
-    if (std::isnan(value)) {
-        out += "nan";  // spelled out: C libraries disagree on nan's sign
-        return;
-    }
-    if (!std::isfinite(value) || std::fabs(value) >= 1e15) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.1f", value);
-        out += buffer;
-        return;
-    }
-    const long long tenths = std::llround(value * 10);
-    if (tenths < 0) out += '-';
-    const unsigned long long magnitude = static_cast<unsigned long long>(tenths < 0 ? -tenths : tenths);
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10);
-    out.append(buffer, result.ptr);
-    out += '.';
-    out += static_cast<char>('0' + magnitude % 10);
-}
-
-std::string Number(double value) {
-    std::string text;
-    AppendNumber(text, value);
-    return text;
-}
-
-std::string Tick(double value) {
-    if (std::isnan(value)) return "nan";
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%g", value);
-    return buffer;
-}
-
 // A step of 1, 2 or 5 times a power of ten giving about `count` ticks.
 double NiceStep(double span, int count) {
     if (!(span > 0) || !std::isfinite(span)) return 1;
@@ -149,25 +112,25 @@ public:
     void Raw(const std::string& text) { body_ += text; }
 
     void Text(double x, double y, const std::string& text, const char* extra = "") {
-        body_ += "<text x=\"" + Number(x) + "\" y=\"" + Number(y) + "\" " + extra + ">" + Escape(text) + "</text>\n";
+        body_ += "<text x=\"" + CoordinateText(x) + "\" y=\"" + CoordinateText(y) + "\" " + extra + ">" + EscapeMarkup(text) + "</text>\n";
     }
 
     void Line(double x1, double y1, double x2, double y2, const char* style) {
-        body_ += "<line x1=\"" + Number(x1) + "\" y1=\"" + Number(y1) + "\" x2=\"" + Number(x2) + "\" y2=\"" +
-                 Number(y2) + "\" " + style + "/>\n";
+        body_ += "<line x1=\"" + CoordinateText(x1) + "\" y1=\"" + CoordinateText(y1) + "\" x2=\"" + CoordinateText(x2) + "\" y2=\"" +
+                 CoordinateText(y2) + "\" " + style + "/>\n";
     }
 
     void Rect(double x, double y, double width, double height, const std::string& style) {
         if (width <= 0 || height <= 0) return;
-        body_ += "<rect x=\"" + Number(x) + "\" y=\"" + Number(y) + "\" width=\"" + Number(width) + "\" height=\"" +
-                 Number(height) + "\" " + style + "/>\n";
+        body_ += "<rect x=\"" + CoordinateText(x) + "\" y=\"" + CoordinateText(y) + "\" width=\"" + CoordinateText(width) + "\" height=\"" +
+                 CoordinateText(height) + "\" " + style + "/>\n";
     }
 
     std::string Finish() const {
         return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-               Number(width_) + "\" height=\"" + Number(height_) + "\" viewBox=\"0 0 " + Number(width_) + " " +
-               Number(height_) +
+               CoordinateText(width_) + "\" height=\"" + CoordinateText(height_) + "\" viewBox=\"0 0 " + CoordinateText(width_) + " " +
+               CoordinateText(height_) +
                "\" font-family=\"sans-serif\" font-size=\"12\">\n"
                "<rect x=\"0\" y=\"0\" width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n" +
                body_ + "</svg>\n";
@@ -211,12 +174,12 @@ void DrawAxes(Svg& svg, const Layout& layout, const Panel& panel, const std::str
     for (double v = std::ceil(panel.minimum / step) * step; v <= panel.maximum + step * 1e-6; v += step) {
         const double y = panel.Y(v);
         svg.Line(layout.plotLeft - 4, y, layout.plotRight, y, "stroke=\"#dddddd\"");
-        svg.Text(layout.plotLeft - 6, y + 4, Tick(v), "text-anchor=\"end\" fill=\"#444444\"");
+        svg.Text(layout.plotLeft - 6, y + 4, GeneralRealText(v), "text-anchor=\"end\" fill=\"#444444\"");
     }
     svg.Text(layout.plotLeft, panel.top - 6, title, "font-weight=\"bold\"");
     if (layout.legend) {
         svg.Text(18, panel.top + panel.height / 2, unit,
-                 ("text-anchor=\"middle\" transform=\"rotate(-90 18 " + Number(panel.top + panel.height / 2) + ")\"")
+                 ("text-anchor=\"middle\" transform=\"rotate(-90 18 " + CoordinateText(panel.top + panel.height / 2) + ")\"")
                      .c_str());
     }
 }
@@ -236,13 +199,13 @@ void DrawLegend(Svg& svg, const Layout& layout, double top) {
     }
     y += 8;
     for (const EventStyle& style : EventStyles) {
-        svg.Raw("<circle cx=\"" + Number(x + 12) + "\" cy=\"" + Number(y - 4) + "\" r=\"4\" fill=\"" + style.color +
+        svg.Raw("<circle cx=\"" + CoordinateText(x + 12) + "\" cy=\"" + CoordinateText(y - 4) + "\" r=\"4\" fill=\"" + style.color +
                 "\"/>\n");
         svg.Text(x + 30, y, style.label);
         y += 18;
     }
-    svg.Raw("<circle cx=\"" + Number(x + 12) + "\" cy=\"" + Number(y - 4) +
-            "\" r=\"7\" fill=\"#888888\"/>\n<text x=\"" + Number(x + 12) + "\" y=\"" + Number(y - 1) +
+    svg.Raw("<circle cx=\"" + CoordinateText(x + 12) + "\" cy=\"" + CoordinateText(y - 4) +
+            "\" r=\"7\" fill=\"#888888\"/>\n<text x=\"" + CoordinateText(x + 12) + "\" y=\"" + CoordinateText(y - 1) +
             "\" text-anchor=\"middle\" font-size=\"9\" fill=\"#ffffff\">5</text>\n");
     svg.Text(x + 30, y, "5 markers in one place");
     y += 26;
@@ -338,33 +301,54 @@ void ChartBuilder::Frame(const FrameSample& sample) {
     }
 }
 
-std::string ChartBuilder::Render() const {
-    const Layout& layout = LayoutOf(size_);
-    const bool full = size_ == ChartSize::Full;
-    Panel altitude{layout.titleHeight + 30, layout.altitudeHeight, altitudeLow_, altitudeHigh_ * 1.08};
-    const Panel blends{altitude.top + altitude.height + layout.gap, layout.blendsHeight, 0, 1};
-    const Panel wind{blends.top + blends.height + layout.gap, layout.windHeight, 0, windHigh_ * 1.15};
-    const double eventsTop = full ? wind.top + wind.height + layout.gap : blends.top + blends.height + layout.gap;
-    const double bottom = eventsTop + layout.laneHeight * LaneCount;
-    const Panel* panels[3] = {&altitude, &blends, &wind};
-    Svg svg(layout.width, bottom + (full ? 60 : 30));
+// One drawing of the chart: the panels' places, and one function for each
+// layer, drawn in this order (later layers lie over earlier ones).
+struct ChartBuilder::Drawing {
+    Drawing(const ChartBuilder& chart)
+        : chart(chart),
+          layout(LayoutOf(chart.size_)),
+          full(chart.size_ == ChartSize::Full),
+          altitude{layout.titleHeight + 30, layout.altitudeHeight, chart.altitudeLow_, chart.altitudeHigh_ * 1.08},
+          blends{altitude.top + altitude.height + layout.gap, layout.blendsHeight, 0, 1},
+          wind{blends.top + blends.height + layout.gap, layout.windHeight, 0, chart.windHigh_ * 1.15},
+          eventsTop(full ? wind.top + wind.height + layout.gap : blends.top + blends.height + layout.gap),
+          bottom(eventsTop + layout.laneHeight * LaneCount),
+          svg(layout.width, bottom + (full ? 60 : 30)) {}
 
+    const ChartBuilder& chart;
+    const Layout& layout;
+    const bool full;
+    const Panel altitude, blends, wind;
+    const double eventsTop, bottom;  // of the lanes of markers
+    Svg svg;
+
+    void Title();
+    void ZoneBands();
+    void FrameTicks();
+    void Curves();
+    void Markers();
+    void ModuleOff();
+};
+
+void ChartBuilder::Drawing::Title() {
     if (full) {
-        svg.Text(layout.plotLeft, 24, "Atmosphere preview: " + info_.flightName,
+        svg.Text(layout.plotLeft, 24, "Atmosphere preview: " + chart.info_.flightName,
                  "font-size=\"16\" font-weight=\"bold\"");
-        svg.Text(layout.plotLeft, 42, "configuration: " + info_.configPath, "fill=\"#444444\"");
+        svg.Text(layout.plotLeft, 42, "configuration: " + chart.info_.configPath, "fill=\"#444444\"");
     } else {
-        svg.Text(layout.plotLeft, 20, info_.flightName, "font-size=\"13\" font-weight=\"bold\"");
+        svg.Text(layout.plotLeft, 20, chart.info_.flightName, "font-size=\"13\" font-weight=\"bold\"");
     }
+}
 
-    // Zone bands: one path per zone, one rectangle per run of thresholds.
+// One path per zone, one rectangle per run of thresholds.
+void ChartBuilder::Drawing::ZoneBands() {
     std::string bandPaths[ZoneCount];
     std::string bandLabels;  // drawn over the bands
     bool labelled[ZoneCount] = {};
-    for (size_t run = 0; run < bands_.size(); ++run) {
-        const ZoneThresholds& t = bands_[run].second;
-        const double x0 = run == 0 ? layout.plotLeft : BinX(bands_[run].first);
-        const double x1 = run + 1 < bands_.size() ? BinX(bands_[run + 1].first) : layout.plotRight;
+    for (size_t run = 0; run < chart.bands_.size(); ++run) {
+        const ZoneThresholds& t = chart.bands_[run].second;
+        const double x0 = run == 0 ? layout.plotLeft : chart.BinX(chart.bands_[run].first);
+        const double x1 = run + 1 < chart.bands_.size() ? chart.BinX(chart.bands_[run + 1].first) : layout.plotRight;
         double lower = altitude.minimum;
         for (int zone = 0; zone < ZoneCount; ++zone) {
             // A zone runs from the previous threshold to its own; an
@@ -374,12 +358,22 @@ std::string ChartBuilder::Render() const {
             const double yTop = altitude.Y(std::min(upper, altitude.maximum));
             const double yBottom = altitude.Y(std::max(lower, altitude.minimum));
             if (x1 > x0 && yBottom > yTop) {
-                bandPaths[zone] += "M" + Number(x0) + " " + Number(yTop) + "H" + Number(x1) + "V" + Number(yBottom) +
-                                   "H" + Number(x0) + "Z";
+                std::string& path = bandPaths[zone];
+                path += 'M';
+                AppendCoordinate(path, x0);
+                path += ' ';
+                AppendCoordinate(path, yTop);
+                path += 'H';
+                AppendCoordinate(path, x1);
+                path += 'V';
+                AppendCoordinate(path, yBottom);
+                path += 'H';
+                AppendCoordinate(path, x0);
+                path += 'Z';
             }
             if (!labelled[zone] && yBottom - yTop >= 12 && x1 - x0 > 60) {
-                bandLabels += "<text x=\"" + Number(x0 + 6) + "\" y=\"" + Number(yBottom - 4) +
-                              "\" fill=\"#555555\" font-size=\"11\">" + Escape(Zones[zone].name) + "</text>\n";
+                bandLabels += "<text x=\"" + CoordinateText(x0 + 6) + "\" y=\"" + CoordinateText(yBottom - 4) +
+                              "\" fill=\"#555555\" font-size=\"11\">" + EscapeMarkup(Zones[zone].name) + "</text>\n";
                 labelled[zone] = true;
             }
             lower = upper;
@@ -390,41 +384,41 @@ std::string ChartBuilder::Render() const {
                 ZoneFills[zone] + "\" d=\"" + (bandPaths[zone].empty() ? "M0 0" : bandPaths[zone]) + "\"/>\n");
     }
     svg.Raw(bandLabels);
+}
 
-    DrawAxes(svg, layout, altitude, "Altitude and zones", "altitude (world units)", false);
-    DrawAxes(svg, layout, blends, "Blends", "0 .. 1", true);
-    if (full) DrawAxes(svg, layout, wind, "Wind", "speed", false);
-
-    // Frame ticks.
-    const double lastFrame = std::max<double>(1, static_cast<double>(info_.frameCount) - 1);
+void ChartBuilder::Drawing::FrameTicks() {
+    const double lastFrame = std::max<double>(1, static_cast<double>(chart.info_.frameCount) - 1);
     const double step = NiceStep(lastFrame, full ? 10 : 4);
     for (double f = 0; f <= lastFrame; f += step) {
-        const double x = FrameX(f);
+        const double x = chart.FrameX(f);
         svg.Line(x, altitude.top, x, bottom, "stroke=\"#eeeeee\"");
-        svg.Text(x, bottom + 16, Tick(f), "text-anchor=\"middle\" fill=\"#444444\"");
+        svg.Text(x, bottom + 16, GeneralRealText(f), "text-anchor=\"middle\" fill=\"#444444\"");
     }
     if (full) svg.Text((layout.plotLeft + layout.plotRight) / 2, bottom + 36, "frame", "text-anchor=\"middle\"");
+}
 
-    // Curves, through every column's first, lowest, highest and last value.
+// Each curve through every column's first, lowest, highest and last value.
+void ChartBuilder::Drawing::Curves() {
+    const Panel* panels[3] = {&altitude, &blends, &wind};
     for (int i = 0; i < SeriesCount; ++i) {
         const SeriesDefinition& series = Series[i];
         if (!full && series.panel == 2) continue;
         const Panel& panel = *panels[series.panel];
         std::string path, x, point, lastPoint;
         bool drawing = false;
-        for (size_t bin = 0; bin < bins_; ++bin) {
-            const Envelope& e = columns_[bin][i];
+        for (size_t bin = 0; bin < chart.bins_; ++bin) {
+            const Envelope& e = chart.columns_[bin][i];
             if (!e.present) {
                 drawing = false;
                 continue;
             }
             x.clear();
-            AppendNumber(x, BinX(bin));
+            AppendCoordinate(x, chart.BinX(bin));
             const bool rising = e.last >= e.first;
             for (float v : {e.first, rising ? e.low : e.high, rising ? e.high : e.low, e.last}) {
                 point = x;
                 point += ' ';
-                AppendNumber(point, panel.Y(v));
+                AppendCoordinate(point, panel.Y(v));
                 if (drawing && point == lastPoint) continue;
                 path += drawing ? "L" : "M";
                 path += point;
@@ -436,11 +430,13 @@ std::string ChartBuilder::Render() const {
             "fill=\"none\" stroke=\"" + std::string(series.style->color) + "\" stroke-width=\"1.6\"";
         if (*series.style->dash) attributes += " stroke-dasharray=\"" + std::string(series.style->dash) + "\"";
         svg.Raw("<path id=\"" + std::string(series.id) + "\" class=\"series\" data-label=\"" +
-                Escape(series.style->label) + "\" d=\"" + (path.empty() ? std::string("M0 0") : path) + "\" " +
+                EscapeMarkup(series.style->label) + "\" d=\"" + (path.empty() ? std::string("M0 0") : path) + "\" " +
                 attributes + "/>\n");
     }
+}
 
-    // Markers, one per lane and marker width; a merged one shows its count.
+// One marker per lane and marker width; a merged one shows its count.
+void ChartBuilder::Drawing::Markers() {
     svg.Rect(layout.plotLeft, eventsTop, layout.plotRight - layout.plotLeft, layout.laneHeight * LaneCount,
              "fill=\"none\" stroke=\"#999999\"");
     for (int lane = 0; lane < LaneCount; ++lane) {
@@ -450,12 +446,12 @@ std::string ChartBuilder::Render() const {
     }
     svg.Text(layout.plotLeft, eventsTop - 6, "Arrival actions and events", "font-weight=\"bold\"");
     for (int lane = 0; lane < LaneCount; ++lane) {
-        for (const auto& [slot, cluster] : lanes_[static_cast<size_t>(lane)]) {
+        for (const auto& [slot, cluster] : chart.lanes_[static_cast<size_t>(lane)]) {
             EventKind main = cluster.kinds.begin()->first;
             for (const auto& [kind, count] : cluster.kinds) {
                 if (count > cluster.kinds.at(main)) main = kind;
             }
-            const double x = (FrameX(cluster.firstFrame) + FrameX(cluster.lastFrame)) / 2;
+            const double x = (chart.FrameX(cluster.firstFrame) + chart.FrameX(cluster.lastFrame)) / 2;
             const double y = eventsTop + layout.laneHeight * (lane + 0.5);
             std::string title;
             for (const auto& [kind, count] : cluster.kinds) {
@@ -469,61 +465,56 @@ std::string ChartBuilder::Render() const {
             if (cluster.details.size() == ClusterDetails) title += "\n...";
             const bool merged = cluster.count > 1;
             svg.Raw("<g class=\"event\" data-kind=\"" + std::string(EventKindName(main)) + "\" data-count=\"" +
-                    std::to_string(cluster.count) + "\"><title>" + Escape(title) + "</title><circle cx=\"" + Number(x) +
-                    "\" cy=\"" + Number(y) + "\" r=\"" + (merged ? "7" : "4") + "\" fill=\"" + StyleOf(main).color +
-                    "\" fill-opacity=\"0.85\"/>");
+                    std::to_string(cluster.count) + "\"><title>" + EscapeMarkup(title) + "</title><circle cx=\"" +
+                    CoordinateText(x) + "\" cy=\"" + CoordinateText(y) + "\" r=\"" + (merged ? "7" : "4") +
+                    "\" fill=\"" + StyleOf(main).color + "\" fill-opacity=\"0.85\"/>");
             if (merged) {
-                svg.Raw("<text x=\"" + Number(x) + "\" y=\"" + Number(y + 3) +
+                svg.Raw("<text x=\"" + CoordinateText(x) + "\" y=\"" + CoordinateText(y + 3) +
                         "\" text-anchor=\"middle\" font-size=\"9\" fill=\"#ffffff\">" +
                         (cluster.count > 99 ? std::string("99+") : std::to_string(cluster.count)) + "</text>");
             }
             svg.Raw("</g>\n");
         }
     }
+}
 
-    // Greys out the columns in which the module was switched off.
-    for (size_t bin = 0; bin < bins_;) {
-        if (!disabled_[bin]) {
+// Greys out the columns in which the module was switched off.
+void ChartBuilder::Drawing::ModuleOff() {
+    for (size_t bin = 0; bin < chart.bins_;) {
+        if (!chart.disabled_[bin]) {
             ++bin;
             continue;
         }
         size_t end = bin;
-        while (end < bins_ && disabled_[end]) ++end;
-        const double x0 = bin == 0 ? layout.plotLeft : (BinX(bin - 1) + BinX(bin)) / 2;
-        const double x1 = end < bins_ ? (BinX(end - 1) + BinX(end)) / 2 : layout.plotRight;
+        while (end < chart.bins_ && chart.disabled_[end]) ++end;
+        const double x0 = bin == 0 ? layout.plotLeft : (chart.BinX(bin - 1) + chart.BinX(bin)) / 2;
+        const double x1 = end < chart.bins_ ? (chart.BinX(end - 1) + chart.BinX(end)) / 2 : layout.plotRight;
         svg.Rect(x0, altitude.top, std::max(1.0, x1 - x0), bottom - altitude.top,
                  "class=\"module-off\" fill=\"#808080\" fill-opacity=\"0.25\"");
         svg.Text(x0 + 3, altitude.top + 12, "module off", "fill=\"#333333\" font-size=\"11\"");
         bin = end;
     }
-    if (layout.legend) DrawLegend(svg, layout, altitude.top);
-    return svg.Finish();
+}
+
+std::string ChartBuilder::Render() const {
+    Drawing drawing(*this);
+    drawing.Title();
+    drawing.ZoneBands();
+    DrawAxes(drawing.svg, drawing.layout, drawing.altitude, "Altitude and zones", "altitude (world units)", false);
+    DrawAxes(drawing.svg, drawing.layout, drawing.blends, "Blends", "0 .. 1", true);
+    if (drawing.full) DrawAxes(drawing.svg, drawing.layout, drawing.wind, "Wind", "speed", false);
+    drawing.FrameTicks();
+    drawing.Curves();
+    drawing.Markers();
+    drawing.ModuleOff();
+    if (drawing.layout.legend) DrawLegend(drawing.svg, drawing.layout, drawing.altitude.top);
+    return drawing.svg.Finish();
 }
 
 std::string RenderChart(const Timeline& timeline, ChartSize size) {
     ChartBuilder chart(timeline.Info(), size);
     for (const FrameSample& sample : timeline.frames) chart.Frame(sample);
     return chart.Render();
-}
-
-std::string EscapeMarkup(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default:
-            // Control bytes are not allowed in XML 1.0 text.
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t')
-                out += '?';
-            else
-                out += c;
-        }
-    }
-    return out;
 }
 
 const char* EventKindName(EventKind kind) {

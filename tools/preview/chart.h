@@ -47,6 +47,7 @@ public:
     static constexpr int LaneCount = 5;
 
 private:
+    struct Drawing;  // one Render's layers
     size_t BinOf(int frame) const;
     double BinX(size_t bin) const;
     double FrameX(double frame) const;
@@ -61,10 +62,6 @@ private:
     double altitudeLow_ = 0, altitudeHigh_ = 1, windHigh_ = 1;
     int lastFrame_ = 0;
 };
-
-// Text made safe inside SVG and HTML: markup characters escaped, control
-// bytes (not allowed in XML) shown as '?'.
-std::string EscapeMarkup(const std::string& text);
 
 // The chart of a whole timeline kept in memory.
 std::string RenderChart(const Timeline& timeline, ChartSize size = ChartSize::Full);

@@ -239,6 +239,15 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     page.findings = CheckConfiguration(request.configPath);
     page.installation = request.installation;
     page.weatherCharts = ClimbEveryWeather(request);
+    page.live.weather = WeatherNames[weather];
+    page.live.speed = request.speed;
+    {
+        // The file as read for the run, for the page's live part to edit.
+        std::ifstream file(PathFromText(request.configPath), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        page.live.configBytes = bytes.str();
+    }
     PreloadConfiguration(request.configPath);  // the page shows the file's settings
     const bool written =
         outputs.Write("chart.svg", page.chartSvg) && outputs.Write("report.html", RenderReportPage(page));

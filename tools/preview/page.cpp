@@ -15,22 +15,14 @@
 #include "tools/common/real_text.h"
 #include "tools/common/settings_dump.h"
 #include "tools/preview/chart.h"
+#include "tools/preview/markup.h"
+#include "tools/preview/web_module.h"
 #include "tools/preview/setting_use.h"
 
 namespace preview {
 namespace {
 
-std::string Html(const std::string& text) { return EscapeMarkup(text); }
-
-std::string Number(double value) {
-    // Spelled out: C libraries disagree on nan's sign.
-    if (std::isnan(value)) return "nan";
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%g", value);
-    return buffer;
-}
-
-std::string Cell(const std::string& text) { return "<td>" + Html(text) + "</td>"; }
+std::string Cell(const std::string& text) { return "<td>" + EscapeMarkup(text) + "</td>"; }
 
 // An SVG document without its XML declaration and name space, to sit inside
 // the page (HTML knows <svg> without them).
@@ -67,13 +59,28 @@ th { background: #f2f2f2; }
 .weather-body { display: flex; gap: 8px; } .weather-body > svg { flex: none; }
 .settings td:first-child { color: #555; white-space: nowrap; }
 .chart svg { max-width: 100%; height: auto; }
+#live .live-columns { display: flex; flex-wrap: wrap; gap: 24px; align-items: flex-start; }
+#live-fields { flex: 1 1 640px; min-width: 0; }
+#live-fields > div, #live-changes, #live-findings { font-size: 13px; }
+#live details { border: 1px solid #ccc; margin: 4px 0; padding: 2px 8px; }
+#live details.has-findings > summary { color: #a00; }
+#live summary { cursor: pointer; font-weight: bold; }
+#live .field { display: grid; grid-template-columns: minmax(12em, 22em) 11em 1fr; gap: 2px 8px; align-items: center;
+  padding: 2px 0; border-top: 1px solid #eee; font-size: 13px; }
+#live .field input, #live .field select { width: 100%; box-sizing: border-box; }
+#live .field input[type=number] { cursor: ew-resize; }
+#live .what { color: #555; }
+#live .field-findings { grid-column: 1 / -1; }
+#live .error { color: #a00; } #live .warning { color: #8a4b00; } #live .note { color: #246; }
+#live .live-tools button, #live .live-tools select { font-size: 14px; }
+@media (max-width: 900px) { #live .field { grid-template-columns: 1fr 1fr; } #live .what { grid-column: 1 / -1; } }
 )";
 
 // A quantity's cell: one text, or the way up and the way down.
 std::string QuantityCell(const ZoneQuantity& quantity) {
     if (!quantity.text.empty() || quantity.up.empty()) return Cell(quantity.text);
-    return "<td><span class=\"way\">up</span> " + Html(quantity.up) + "<br><span class=\"way\">down</span> " +
-           Html(quantity.down) + "</td>";
+    return "<td><span class=\"way\">up</span> " + EscapeMarkup(quantity.up) + "<br><span class=\"way\">down</span> " +
+           EscapeMarkup(quantity.down) + "</td>";
 }
 
 std::string SummaryTable(const ZoneSummary& summary) {
@@ -81,12 +88,12 @@ std::string SummaryTable(const ZoneSummary& summary) {
         "<table id=\"zone-summary\"><tr><th>zone</th><th>overlay label</th><th>keys</th><th>altitude</th>"
         "<th>frames</th>";
     for (const ZoneQuantity& quantity : DescribeZone(ZoneSummary::Zone{}))
-        html += "<th>" + Html(quantity.name) + "</th>";
+        html += "<th>" + EscapeMarkup(quantity.name) + "</th>";
     html += "</tr>\n";
     for (int index = 0; index < ZoneCount; ++index) {
         const ZoneInfo& zone = Zones[index];
         const ZoneSummary::Zone& z = summary.Zones()[static_cast<size_t>(index)];
-        html += "<tr><td><b>" + Html(zone.name) + "</b></td>" + Cell(ZoneLabelText(index)) + Cell(ZoneKeysText(index));
+        html += "<tr><td><b>" + EscapeMarkup(zone.name) + "</b></td>" + Cell(ZoneLabelText(index)) + Cell(ZoneKeysText(index));
         if (z.frames == 0) {
             html += "<td colspan=\"10\">not reached</td></tr>\n";
             continue;
@@ -107,7 +114,7 @@ std::string FindingList(const std::vector<Finding>& findings, const char* id) {
     std::string html = std::string("<ul id=\"") + id + "\">\n";
     for (const Finding& finding : findings) {
         html += std::string("<li class=\"finding-") + SeverityName(finding.severity) + "\" data-line=\"" +
-                std::to_string(finding.line) + "\">" + Html(FormatFinding(finding));
+                std::to_string(finding.line) + "\">" + EscapeMarkup(FormatFinding(finding));
         if (finding.weather >= 0) {
             const std::string name = WeatherNames[finding.weather];
             html += " <a href=\"#weather-" + name + "\">(" + name + ")</a>";
@@ -124,7 +131,7 @@ std::string Findings(const std::vector<Finding>& findings, const std::string& fi
     std::string verdict = CountFindings(findings) + " in " + file;
     verdict[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(verdict[0])));  // "No problems"
     std::string html = std::string("<p id=\"verdict\" class=\"verdict verdict-") +
-                       (findings.empty() ? "clean" : SeverityName(worst)) + "\">" + Html(verdict) + "</p>\n";
+                       (findings.empty() ? "clean" : SeverityName(worst)) + "\">" + EscapeMarkup(verdict) + "</p>\n";
     if (findings.empty()) return html + "<p id=\"findings\">The checker found nothing to report about this file.</p>\n";
     return html + FindingList(findings, "findings");
 }
@@ -133,7 +140,7 @@ std::string Findings(const std::vector<Finding>& findings, const std::string& fi
 // verdict: a module that never loads makes every setting moot.
 std::string Installation(const std::vector<Finding>& findings) {
     if (findings.empty()) return "";
-    return "<h2 id=\"installation\">The installation: " + Html(CountFindings(findings)) + "</h2>\n" +
+    return "<h2 id=\"installation\">The installation: " + EscapeMarkup(CountFindings(findings)) + "</h2>\n" +
            FindingList(findings, "installation-findings");
 }
 
@@ -149,7 +156,7 @@ std::string Contents(const std::vector<Finding>& findings) {
             if (finding.weather == weather) about.push_back(finding);
         }
         html += std::string("<a href=\"#weather-") + WeatherNames[weather] + "\">" + WeatherNames[weather];
-        if (!about.empty()) html += " <span class=\"concerned\">(" + Html(CountFindings(about)) + ")</span>";
+        if (!about.empty()) html += " <span class=\"concerned\">(" + EscapeMarkup(CountFindings(about)) + ")</span>";
         html += "</a>\n";
     }
     return html + "</nav>\n";
@@ -174,15 +181,15 @@ std::string WeatherSettingsTable(int weather) {
     const WeatherSettings& row = Settings.Weather[weather];
     std::string html = "<table class=\"settings\">\n";
     const auto line = [&html](const std::string& name, const std::string& title, const std::string& value) {
-        html += "<tr><td title=\"" + Html(title) + "\">" + Html(name) + "</td><td>" + value + "</td></tr>\n";
+        html += "<tr><td title=\"" + EscapeMarkup(title) + "\">" + EscapeMarkup(name) + "</td><td>" + value + "</td></tr>\n";
     };
     for (size_t key = 0; key < WeatherSettingKeyCount; ++key) {
         if (IsZoneThreshold(key)) continue;
         const std::optional<UnusedSetting> unused = WhyUnused(key, weather, Settings);
-        const std::string value = Html(ShownValue(row, WeatherSettingKeys[key]));
+        const std::string value = EscapeMarkup(ShownValue(row, WeatherSettingKeys[key]));
         line(SettingRole(key), WeatherSettingKeys[key].key,
              unused ? "<span class=\"idle-value\">" + value +
-                          "</span><br><span class=\"idle\">does nothing: " + Html(unused->Brief()) + "</span>"
+                          "</span><br><span class=\"idle\">does nothing: " + EscapeMarkup(unused->Brief()) + "</span>"
                     : value);
     }
     line("cloud set higher up", "",
@@ -200,7 +207,7 @@ std::string IdleSettingsNote(const ZoneSummary& summary) {
         if (idle.empty()) continue;
         html += std::string("<p class=\"note\">Settings of [") + WeatherNames[weather] +
                 "] that change nothing in this weather:</p>\n<ul class=\"note\">\n";
-        for (const std::string& item : idle) html += "<li>" + Html(item) + "</li>\n";
+        for (const std::string& item : idle) html += "<li>" + EscapeMarkup(item) + "</li>\n";
         html += "</ul>\n";
     }
     return html;
@@ -218,7 +225,7 @@ std::string RenderLadder(int weather) {
     }
     high *= 1.1;
     const auto y = [&](double altitude) { return Bottom - std::clamp(altitude / high, 0.0, 1.0) * (Bottom - Top); };
-    std::string svg = "<svg class=\"ladder\" width=\"" + Number(Width) + "\" height=\"" + Number(Height) +
+    std::string svg = "<svg class=\"ladder\" width=\"" + GeneralRealText(Width) + "\" height=\"" + GeneralRealText(Height) +
                       "\" font-family=\"sans-serif\" font-size=\"10\">";
     // Rungs from the ground up; each name at its rung's middle, pushed up
     // where thin rungs would put two names on one line.
@@ -227,15 +234,15 @@ std::string RenderLadder(int weather) {
         // Thresholds out of order leave a rung without height: the module never reaches it.
         const double upper = zone < ZoneCount - 1 ? std::max<double>(lower, row.*Zones[zone].upper) : high;
         const double top = y(upper), bottom = y(lower);
-        svg += "<rect x=\"" + Number(BarLeft) + "\" y=\"" + Number(top) + "\" width=\"" + Number(BarWidth) +
-               "\" height=\"" + Number(std::max(0.0, bottom - top)) + "\" fill=\"" + ZoneFills[zone] +
-               "\" stroke=\"#999\"><title>" + Html(Zones[zone].name) + "</title></rect>";
+        svg += "<rect x=\"" + GeneralRealText(BarLeft) + "\" y=\"" + GeneralRealText(top) + "\" width=\"" + GeneralRealText(BarWidth) +
+               "\" height=\"" + GeneralRealText(std::max(0.0, bottom - top)) + "\" fill=\"" + ZoneFills[zone] +
+               "\" stroke=\"#999\"><title>" + EscapeMarkup(Zones[zone].name) + "</title></rect>";
         nameY = std::min((top + bottom) / 2 + 3, nameY - LineGap);
-        svg += "<text x=\"" + Number(BarLeft + BarWidth + 6) + "\" y=\"" + Number(nameY) + "\">" +
-               Html(std::string(Zones[zone].name) + (upper <= lower ? " (never reached)" : "")) + "</text>";
+        svg += "<text x=\"" + GeneralRealText(BarLeft + BarWidth + 6) + "\" y=\"" + GeneralRealText(nameY) + "\">" +
+               EscapeMarkup(std::string(Zones[zone].name) + (upper <= lower ? " (never reached)" : "")) + "</text>";
         if (zone < ZoneCount - 1) {
             valueY = std::min(top + 3, valueY - LineGap);
-            svg += "<text x=\"" + Number(BarLeft - 4) + "\" y=\"" + Number(valueY) +
+            svg += "<text x=\"" + GeneralRealText(BarLeft - 4) + "\" y=\"" + GeneralRealText(valueY) +
                    "\" text-anchor=\"end\" fill=\"#555\">" + ShortestRealText(row.*Zones[zone].upper) + "</text>";
         }
         lower = upper;
@@ -243,18 +250,45 @@ std::string RenderLadder(int weather) {
     return svg + "</svg>";
 }
 
+namespace {
+
+std::string Base64(const std::string& bytes) {
+    static constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t group = static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
+        if (i + 1 < bytes.size()) group |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        if (i + 2 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 2]);
+        for (size_t k = 0; k < 4; ++k) text += i + k <= bytes.size() ? Digits[(group >> (18 - 6 * k)) & 63] : '=';
+    }
+    return text;
+}
+
+// The live part: the file, the module and the page's script, in that order.
+// A browser without scripts or WebAssembly keeps the static report.
+std::string LiveScripts(const ReportPage::Live& live) {
+    const std::string_view module = WebModuleScript(), script = WebPageScript();
+    if (module.empty()) return "";
+    return "<script type=\"application/octet-stream\" id=\"atmosphere-file\" data-weather=\"" +
+           EscapeMarkup(live.weather) + "\" data-speed=\"" + GeneralRealText(live.speed) + "\">" +
+           Base64(live.configBytes) + "</script>\n<script>" + std::string(module) + "</script>\n<script>" +
+           std::string(script) + "</script>\n";
+}
+
+}  // namespace
+
 std::string RenderReportPage(const ReportPage& page) {
     const ZoneSummary& summary = *page.summary;
     const RunInfo& info = summary.Info();
     std::string html =
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Atmosphere preview: " +
-        Html(info.configPath) + "</title>\n<style>" + Style + "</style></head><body>\n";
-    html += "<h1>Atmosphere preview of " + Html(info.configPath) + "</h1>\n";
+        EscapeMarkup(info.configPath) + "</title>\n<style>" + Style + "</style></head><body>\n";
+    html += "<h1>Atmosphere preview of " + EscapeMarkup(info.configPath) + "</h1>\n";
     // What a reader came for first: the verdict, the findings, the way around.
     html += Installation(page.installation);
     html += Findings(page.findings, info.configPath);
     html += Contents(page.findings);
-    html += "<p>" + Html(info.flightName) + ", " + std::to_string(info.frameCount) + " frames. The module was " +
+    html += "<p>" + EscapeMarkup(info.flightName) + ", " + std::to_string(info.frameCount) + " frames. The module was " +
             (summary.DisabledFrames() == 0 ? std::string("on throughout")
                                            : "off for " + std::to_string(summary.DisabledFrames()) + " frames") +
             "; its debug overlay was " +
@@ -263,20 +297,21 @@ std::string RenderReportPage(const ReportPage& page) {
             ". File in use: ";
     std::string files;
     for (const std::string& file : summary.ConfigFiles()) files += (files.empty() ? "" : ", ") + file;
-    html += Html(files.empty() ? info.configPath : files) + ".</p>\n";
+    html += EscapeMarkup(files.empty() ? info.configPath : files) + ".</p>\n";
 
     html += "<h2 id=\"flight\">The flight</h2>\n<div class=\"chart\" id=\"flight-chart\">" + Inline(page.chartSvg) +
             "</div>\n";
+    if (!WebModuleScript().empty()) html += "<section id=\"live\" hidden></section>\n";
     html += "<h2 id=\"zones\">What the module did in each zone</h2>\n" + SummaryTable(summary);
-    html += "<p class=\"note\">" + Html(WeatherFractionNote) +
+    html += "<p class=\"note\">" + EscapeMarkup(WeatherFractionNote) +
             " Where the way up and the way down differ, the table gives both.</p>\n";
     html += IdleSettingsNote(summary);
     for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
         html += "<p class=\"note\">Frame " + std::to_string(late.frame) + ": the game's weather became " +
-                Html(late.weather) + " at altitude " + RoundedRealText(late.altitude) +
-                ", above the normal zone: the module kept the " + Html(late.row) + " row.</p>\n";
+                EscapeMarkup(late.weather) + " at altitude " + RoundedRealText(late.altitude) +
+                ", above the normal zone: the module kept the " + EscapeMarkup(late.row) + " row.</p>\n";
     }
-    if (!summary.LateWeathers().empty()) html += "<p class=\"note\">" + Html(LateWeatherNote) + "</p>\n";
+    if (!summary.LateWeathers().empty()) html += "<p class=\"note\">" + EscapeMarkup(LateWeatherNote) + "</p>\n";
 
     html +=
         "<h2 id=\"weathers\">Every weather</h2>\n<p class=\"note\">Each weather's ladder of zones drawn to scale from "
@@ -288,10 +323,12 @@ std::string RenderReportPage(const ReportPage& page) {
         html += std::string("<section class=\"weather\" id=\"weather-") + WeatherNames[weather] + "\" data-weather=\"" +
                 WeatherNames[weather] + "\"><h3>" + WeatherNames[weather] + "</h3>\n<div class=\"weather-body\">" +
                 RenderLadder(weather) + WeatherSettingsTable(weather) + "</div>\n<div class=\"chart weather-chart\">" +
-                (chart.find("<svg") == std::string::npos ? "<p>" + Html(chart) + "</p>" : Inline(chart)) +
+                (chart.find("<svg") == std::string::npos ? "<p>" + EscapeMarkup(chart) + "</p>" : Inline(chart)) +
                 "</div></section>\n";
     }
-    html += "</div>\n</body></html>\n";
+    html += "</div>\n";
+    html += LiveScripts(page.live);
+    html += "</body></html>\n";
     return html;
 }
 

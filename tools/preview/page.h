@@ -21,6 +21,14 @@ struct ReportPage {
     // Per weather, a small chart of the climb through its zones, or an
     // explanation of why there is none.
     std::array<std::string, 15> weatherCharts;
+    // What the page's live part starts from: the file's bytes and the climb
+    // the run flew. The live part is there only when the tool was built with
+    // the web module (tools/preview/web_module.h).
+    struct Live {
+        std::string configBytes;
+        std::string weather = "CLOUDS";
+        float speed = 2.0f;
+    } live;
 };
 
 // The page; the settings of every weather are read from the settings record,

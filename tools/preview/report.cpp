@@ -146,9 +146,76 @@ std::string CloudSetWithName(const std::string& cloudSet) {
 
 // --- Timeline -------------------------------------------------------------------
 
+namespace {
+
+// The timeline's columns, in order: the header's name and how a frame fills
+// the cell. Real columns keep their last text (RealCell), found by `real`.
+struct TimelineColumn {
+    const char* name;
+    enum class Kind : uint8_t { Integer, Real, Text, Other } kind;
+    int FrameSample::*integer;
+    float FrameSample::*real;
+    std::string FrameSample::*text;
+    void (*other)(std::string& row, const FrameSample& sample);
+};
+
+constexpr TimelineColumn IntegerColumn(const char* name, int FrameSample::*field) {
+    return {name, TimelineColumn::Kind::Integer, field, nullptr, nullptr, nullptr};
+}
+constexpr TimelineColumn RealColumn(const char* name, float FrameSample::*field) {
+    return {name, TimelineColumn::Kind::Real, nullptr, field, nullptr, nullptr};
+}
+constexpr TimelineColumn TextColumn(const char* name, std::string FrameSample::*field) {
+    return {name, TimelineColumn::Kind::Text, nullptr, nullptr, field, nullptr};
+}
+constexpr TimelineColumn OtherColumn(const char* name, void (*other)(std::string&, const FrameSample&)) {
+    return {name, TimelineColumn::Kind::Other, nullptr, nullptr, nullptr, other};
+}
+
+constexpr TimelineColumn TimelineColumns[] = {
+    IntegerColumn("frame", &FrameSample::frame),
+    RealColumn("altitude", &FrameSample::altitude),
+    TextColumn("zone", &FrameSample::zone),
+    TextColumn("weather_from", &FrameSample::weatherFrom),
+    TextColumn("weather_to", &FrameSample::weatherTo),
+    RealColumn("weather_fraction", &FrameSample::weatherFraction),
+    TextColumn("forced_weather", &FrameSample::forcedWeather),
+    TextColumn("cloud_set", &FrameSample::cloudSet),
+    RealColumn("cloud_opacity", &FrameSample::cloudOpacity),
+    TextColumn("modifier", &FrameSample::modifier),
+    RealColumn("strength", &FrameSample::strength),
+    RealColumn("wind", &FrameSample::wind),
+    RealColumn("effect_level", &FrameSample::effectLevel),
+    IntegerColumn("flashes", &FrameSample::flashes),
+    OtherColumn("zone_name",
+                [](std::string& row, const FrameSample& s) {
+                    if (s.zoneIndex >= 0) row += Zones[s.zoneIndex].name;
+                }),
+    OtherColumn("cloud_name",
+                [](std::string& row, const FrameSample& s) {
+                    if (const char* name = CloudNameOfSet(s.cloudSet)) row += name;
+                }),
+    OtherColumn("module", [](std::string& row, const FrameSample& s) { row += s.enabled ? "on" : "off"; }),
+    OtherColumn("debug", [](std::string& row, const FrameSample& s) { row += s.debug ? "on" : "off"; }),
+    TextColumn("config_file", &FrameSample::configFile),
+};
+
+constexpr size_t RealColumnCount() {
+    size_t count = 0;
+    for (const TimelineColumn& column : TimelineColumns) count += column.kind == TimelineColumn::Kind::Real;
+    return count;
+}
+static_assert(RealColumnCount() == TimelineCsvWriter::RealColumns);
+
+}  // namespace
+
 TimelineCsvWriter::TimelineCsvWriter(std::ostream& out) : out_(out) {
-    out_ << "frame,altitude,zone,weather_from,weather_to,weather_fraction,forced_weather,cloud_set,cloud_opacity,"
-            "modifier,strength,wind,effect_level,flashes,zone_name,cloud_name,module,debug,config_file\n";
+    std::string header;
+    for (const TimelineColumn& column : TimelineColumns) {
+        if (!header.empty()) header += ',';
+        header += column.name;
+    }
+    out_ << header << '\n';
 }
 
 void TimelineCsvWriter::AppendCachedReal(RealCell& cell, float value) {
@@ -163,44 +230,19 @@ void TimelineCsvWriter::AppendCachedReal(RealCell& cell, float value) {
 }
 
 void TimelineCsvWriter::Frame(const FrameSample& s) {
-    std::string& row = row_;
-    row.clear();
-    AppendInteger(row, s.frame);
-    row += ',';
-    AppendCachedReal(reals_[0], s.altitude);
-    row += ',';
-    AppendCell(row, s.zone);
-    row += ',';
-    AppendCell(row, s.weatherFrom);
-    row += ',';
-    AppendCell(row, s.weatherTo);
-    row += ',';
-    AppendCachedReal(reals_[1], s.weatherFraction);
-    row += ',';
-    AppendCell(row, s.forcedWeather);
-    row += ',';
-    AppendCell(row, s.cloudSet);
-    row += ',';
-    AppendCachedReal(reals_[2], s.cloudOpacity);
-    row += ',';
-    AppendCell(row, s.modifier);
-    row += ',';
-    AppendCachedReal(reals_[3], s.strength);
-    row += ',';
-    AppendCachedReal(reals_[4], s.wind);
-    row += ',';
-    AppendCachedReal(reals_[5], s.effectLevel);
-    row += ',';
-    AppendInteger(row, s.flashes);
-    row += ',';
-    if (s.zoneIndex >= 0) row += Zones[s.zoneIndex].name;
-    row += ',';
-    if (const char* name = CloudNameOfSet(s.cloudSet)) row += name;
-    row += s.enabled ? ",on," : ",off,";
-    row += s.debug ? "on," : "off,";
-    AppendCell(row, s.configFile);
-    row += '\n';
-    out_.write(row.data(), static_cast<std::streamsize>(row.size()));
+    row_.clear();
+    size_t real = 0;
+    for (const TimelineColumn& column : TimelineColumns) {
+        if (&column != TimelineColumns) row_ += ',';
+        switch (column.kind) {
+        case TimelineColumn::Kind::Integer: AppendInteger(row_, s.*column.integer); break;
+        case TimelineColumn::Kind::Real: AppendCachedReal(reals_[real++], s.*column.real); break;
+        case TimelineColumn::Kind::Text: AppendCell(row_, s.*column.text); break;
+        case TimelineColumn::Kind::Other: column.other(row_, s); break;
+        }
+    }
+    row_ += '\n';
+    out_.write(row_.data(), static_cast<std::streamsize>(row_.size()));
 }
 
 void WriteTimelineCsv(const Timeline& timeline, std::ostream& out) {

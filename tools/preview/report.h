@@ -21,11 +21,14 @@ namespace preview {
 // label, weather from, to and fraction, forced weather, cloud set, opacity,
 // modifier, strength, wind, effect level, flashes; then the zone's name, the
 // configuration's name of the cloud set, whether the module is on, whether
-// its debug overlay is on, and the configuration file it reads.
+// its debug overlay is on, and the configuration file it reads. One table
+// in report.cpp names each column and fills it.
 class TimelineCsvWriter final : public FrameObserver {
 public:
     explicit TimelineCsvWriter(std::ostream& out);
     void Frame(const FrameSample& sample) override;
+
+    static constexpr size_t RealColumns = 6;  // of the column table in report.cpp
 
 private:
     // The text of a real column's last value: most columns hold still for
@@ -39,7 +42,7 @@ private:
 
     std::ostream& out_;
     std::string row_;
-    RealCell reals_[6];
+    RealCell reals_[RealColumns];
 };
 
 void WriteTimelineCsv(const Timeline& timeline, std::ostream& out);

@@ -7,7 +7,8 @@
 # that starts with "/" or "-", weather names in any case. The same script
 # runs the Linux tool and, through wine, the Windows one.
 # Inputs: TOOL, RUNNER (wine for the Windows tool, else empty), VERSION,
-# SHIPPED (atmosphere.ini), WORK (scratch folder).
+# SHIPPED (atmosphere.ini), WORK (scratch folder), LIVE (the tool embeds the
+# web module).
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/mods" "${WORK}/a folder.ini")
 file(COPY "${SHIPPED}" DESTINATION "${WORK}/mods")
@@ -41,13 +42,13 @@ endforeach()
 foreach(arguments "frobnicate" "frobnicate;mods/atmosphere.ini" "frobnicate;--weather;RAIN")
   run_tool(${arguments})
   expect_status(2)
-  expect_in(err "unknown command \"frobnicate\"; the commands are config, run, check and doctor")
+  expect_in(err "unknown command \"frobnicate\"; the commands are config, run, check, doctor and set")
 endforeach()
 
 # From a terminal, no argument is a usage error, never a wait for Enter.
 run_tool()
 expect_status(2)
-expect_in(err "a command is required: config, run, check or doctor")
+expect_in(err "a command is required: config, run, check, doctor or set")
 expect_not_in(err "Press Enter")
 
 # Parse errors of the parser itself are usage errors too.
@@ -90,6 +91,16 @@ expect_not_in(out "chart:")
 expect_in(err "report:   out/a/b")
 expect_not_in(err "check")
 expect_file("${WORK}/out/a/b/chart.svg")
+# A tool built with the web module writes the live page.
+if(LIVE)
+  file(READ "${WORK}/out/a/b/report.html" page)
+  foreach(part "id=\"atmosphere-file\"" "AtmosphereModule" "window.atmosphere")
+    string(FIND "${page}" "${part}" at)
+    if(at EQUAL -1)
+      fail("writes the live page: no ${part} in report.html")
+    endif()
+  endforeach()
+endif()
 # A preview of a file with errors says so.
 run_tool(run mods/broken.ini --output "out/a/b" --speed 40)
 expect_status(0)
@@ -136,5 +147,40 @@ expect_in(err "mods/missing.ini not found")
 run_tool("a folder.ini")
 expect_status(2)
 expect_in(err "is not a file")
+
+# set: the file with the values set on standard output, or written in place;
+# every bad input is a usage error and leaves the file alone. (The output
+# is compared with LF line ends: execute_process turns CRLF into LF.)
+file(WRITE "${WORK}/mods/edit.ini" "; mine\n[rain]\nnormalzoneend = 800 \n")
+run_tool(set mods/edit.ini RAIN.NormalZoneEnd=500 thunder.cloudzonestart=950.5)
+expect_status(0)
+if(NOT out STREQUAL "; mine\n[rain]\nnormalzoneend = 500 \n\n[THUNDER]\nCloudZoneStart=950.5\n")
+  fail("prints the file with the two values set")
+endif()
+run_tool(set mods/edit.ini RAIN.NormalZoneEnd=450 --in-place)
+expect_status(0)
+file(READ "${WORK}/mods/edit.ini" edited)
+if(NOT edited STREQUAL "; mine\n[rain]\nnormalzoneend = 450 \n" OR NOT out STREQUAL "")
+  fail("writes the file in place, and only it")
+endif()
+foreach(case "RAIN.NormalZoneEnt=5|did you mean NormalZoneEnd?" "RAINY.NormalZoneEnd=5|did you mean RAIN?"
+        "RAIN.NormalZoneEnd=500,0|reads as 500 and ignores \",0\"" "KEYS.ReloadKey=Home|is no key code"
+        "RAIN.NormalZoneEnd|is no SECTION.Key=VALUE")
+  string(REPLACE "|" ";" case "${case}")
+  list(GET case 0 assignment)
+  list(GET case 1 message)
+  run_tool(set mods/edit.ini "${assignment}" --in-place)
+  expect_status(2)
+  expect_in(err "${message}")
+endforeach()
+file(COPY_FILE "${WORK}/mods/edit.ini" "${WORK}/mods/locked.ini")
+file(CHMOD "${WORK}/mods/locked.ini" PERMISSIONS OWNER_READ)
+run_tool(set mods/locked.ini RAIN.NormalZoneEnd=300 --in-place)
+expect_status(2)
+expect_in(err "read-only")
+file(READ "${WORK}/mods/edit.ini" unchanged)
+if(NOT unchanged STREQUAL edited)
+  fail("leaves the file alone after bad input")
+endif()
 
 report_failures()
