@@ -115,12 +115,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (ReadsAsWritten(edit.value)) {
             Require(ReadText(edited, edit) == edit.value);
         }
+        uint32_t lastLine = 1;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' || (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))) ++lastLine;
+        }
+        const bool openLastLine = !bytes.empty() && bytes.back() != '\r' && bytes.back() != '\n';
         const auto before = ReadAll(bytes);
         const auto after = ReadAll(edited);
         for (size_t i = 0; i < ConfigurationReadCount; ++i) {
             const platform::ProfileRead& was = before->batch.reads[i];
             const platform::ProfileRead& now = after->batch.reads[i];
             if (SameName(was.section, edit.section) && SameName(was.key, edit.key)) continue;
+            // A UTF-8 sequence cut off by the end of the file reads as one
+            // U+FFFD there, and as more once a line follows it: the bytes
+            // stay, their reading may not.
+            if (was.line == lastLine && openLastLine) continue;
             Require(was.number == now.number);
             Require(std::strcmp(before->batch.texts[i], after->batch.texts[i]) == 0);
         }

@@ -8,7 +8,10 @@
 // edits the line a load reads: the first key line of the name in the first
 // section of the name, compared as the reader compares names. A key the
 // section lacks is added after the section's last key line; a section the
-// file lacks is added at the end of the file.
+// file lacks is added at the end of the file. The one reading an addition
+// can change is of bytes that were never text: a UTF-8 sequence cut off by
+// the end of the file reads as one replacement character there, and as
+// more once a line follows it.
 #pragma once
 
 #include <string>
