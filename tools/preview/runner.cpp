@@ -151,9 +151,13 @@ public:
         if (const std::string alternate = AlternateOf(location.directory, fileName_); !alternate.empty()) {
             Copy(from, alternate);
         }
-        std::ifstream original(from / PathFromText(fileName_), std::ios::binary);
-        originalThere_ = static_cast<bool>(original);
-        original_.assign(std::istreambuf_iterator<char>(original), std::istreambuf_iterator<char>());
+        // Only a file has bytes to restore (a folder reads as no file, as in the module).
+        const fs::path original = from / PathFromText(fileName_);
+        originalThere_ = fs::is_regular_file(original, error);
+        if (originalThere_) {
+            std::ifstream in(original, std::ios::binary);
+            original_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
     }
     ~WorkingCopy() {
         std::error_code ignored;
