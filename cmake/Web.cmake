@@ -20,8 +20,29 @@ add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${json_include})
 
 atmosphere_add_module_library()
+# The module throws nothing and holds nothing to clean up. Built without
+# exceptions, its calls skip the JavaScript trampoline that emscripten's
+# exceptions put around every call that might throw: that made up much of a
+# flight's time in the page.
+target_compile_options(atmosphere_module PRIVATE -fno-exceptions)
 enable_testing()
 add_subdirectory(sim)
+target_compile_options(atmosphere_sim PRIVATE -fno-exceptions)  # likewise: the simulated host throws nothing
 add_subdirectory(tools/common)
 add_subdirectory(tools/preview)
+# Likewise the sources that neither throw nor catch: the chart, the zone
+# table, the checker and the page, whose many small string operations each
+# went through that trampoline. An exception from below (none is expected)
+# still passes through them to the caller that catches it.
+set(no_exceptions_sources
+    tools/common/closest_name.cpp tools/common/configuration_path.cpp tools/common/profile_edit.cpp
+    tools/common/real_text.cpp tools/common/setting_value.cpp tools/common/settings_dump.cpp
+    tools/common/virtual_keys.cpp tools/common/weather_name.cpp tools/preview/chart.cpp tools/preview/checker.cpp
+    tools/preview/markup.cpp tools/preview/page.cpp tools/preview/report.cpp tools/preview/setting_use.cpp
+    tools/preview/threshold_order.cpp)
+foreach(source IN LISTS no_exceptions_sources)
+  get_filename_component(folder ${PROJECT_SOURCE_DIR}/${source} DIRECTORY)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/${source} DIRECTORY ${folder} PROPERTIES COMPILE_OPTIONS
+                              -fno-exceptions)
+endforeach()
 add_subdirectory(web)

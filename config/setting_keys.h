@@ -95,13 +95,17 @@ inline constexpr SettingKey GlobalSettingKeys[] = {
     ATMOSPHERE_GLOBAL_KEY("DEBUG", Log, Flag, 1, nullptr),
 };
 inline constexpr size_t GlobalSettingKeyCount = sizeof GlobalSettingKeys / sizeof GlobalSettingKeys[0];
+// Never defined: reaching it in a constant evaluation stops the compiler,
+// which works also where exceptions are switched off.
+void NoSuchGlobalKey();
 // The row of the global key named `key` in GlobalSettingKeys (a compile-time
 // error when there is none).
 consteval size_t GlobalKeyRow(std::string_view key) {
     for (size_t row = 0; row < GlobalSettingKeyCount; ++row) {
         if (std::string_view(GlobalSettingKeys[row].key) == key) return row;
     }
-    throw "no such global key";
+    NoSuchGlobalKey();
+    return GlobalSettingKeyCount;
 }
 inline constexpr size_t AlternateSwitchRow = 0;  // GLOBAL/EnableAlternateConfigFile
 inline constexpr size_t AlternateNameRow = 1;    // GLOBAL/AlternateConfigFile

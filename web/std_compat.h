@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -136,8 +137,33 @@ template <class Integer>
 to_chars_result web_to_chars(char* first, char* last, Integer value, int base = 10) {
     return to_chars(first, last, value, base);
 }
+// A flight's timeline writes the same few thousand values again and again,
+// and each search above costs up to nine rounds of printf and strtof in long
+// double arithmetic, which WebAssembly emulates: it was most of an edit's
+// redraw. The last text of each of 16384 slots, keyed by the value's bits.
 inline to_chars_result web_to_chars(char* first, char* last, float value) {
-    return web_compat::Shortest(first, last, value);
+    struct Slot {
+        uint32_t bits;
+        uint8_t length;  // 0: empty
+        char text[23];
+    };
+    static Slot slots[16384];
+    const uint32_t bits = __builtin_bit_cast(uint32_t, value);
+    Slot& slot = slots[(bits * 2654435761u) >> 18];
+    if (slot.length != 0 && slot.bits == bits) {
+        if (static_cast<size_t>(last - first) < slot.length) return {last, errc::value_too_large};
+        memcpy(first, slot.text, slot.length);
+        return {first + slot.length, errc{}};
+    }
+    char text[sizeof slot.text];
+    const to_chars_result result = web_compat::Shortest(text, text + sizeof text, value);
+    const size_t length = static_cast<size_t>(result.ptr - text);
+    if (result.ec != errc{}) return web_compat::Shortest(first, last, value);
+    slot = Slot{bits, static_cast<uint8_t>(length), {}};
+    memcpy(slot.text, text, length);
+    if (static_cast<size_t>(last - first) < length) return {last, errc::value_too_large};
+    memcpy(first, text, length);
+    return {first + length, errc{}};
 }
 inline to_chars_result web_to_chars(char* first, char* last, double value) {
     return web_compat::Shortest(first, last, value);

@@ -2,14 +2,15 @@
 // the page's writer, the timeline of the default climb and the check's
 // findings must be the tool's bytes for the same file; a misread value is
 // refused. Prints "N passed, N failed" and exits non-zero on a failure.
-//   node web_test.mjs atmosphere-web.js NATIVE_TOOL atmosphere.ini
+// The same for a flight file flown with the tool's other options.
+//   node web_test.mjs atmosphere-web.js NATIVE_TOOL atmosphere.ini FLIGHT
 import { createRequire } from "node:module";
 import { execFileSync } from "node:child_process";
 import { mkdtempSync, readFileSync, writeFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
 
-const [webModule, nativeToolGiven, shippedFile] = process.argv.slice(2);
+const [webModule, nativeToolGiven, shippedFile, flightFile] = process.argv.slice(2);
 const nativeTool = path.resolve(nativeToolGiven);
 const AtmosphereModule = createRequire(import.meta.url)(path.resolve(webModule));
 const module = await AtmosphereModule();
@@ -66,6 +67,15 @@ try {
     execFileSync(nativeTool, ["run", "atmosphere.ini", "--output", "out"], { cwd: folder, stdio: "pipe" });
     const nativeTimeline = readFileSync(path.join(folder, "out", "timeline.csv"), "latin1");
     expect("the timeline is the tool's", timeline === nativeTimeline, firstDifference(timeline, nativeTimeline));
+
+    // The flight file, with saves to the file among its frames, in a vehicle in another weather.
+    writeFileSync(path.join(folder, "flight.csv"), readFileSync(flightFile));
+    call("flight", readFileSync(flightFile, "latin1"), "flight.csv", "rain", 1, 7.25);
+    const flown = call("timeline", ini, "", 2);
+    execFileSync(nativeTool, ["run", "atmosphere.ini", "--flight", "flight.csv", "--weather", "RAIN", "--vehicle",
+                              "--game-wind", "7.25", "--output", "flown"], { cwd: folder, stdio: "pipe" });
+    const nativeFlown = readFileSync(path.join(folder, "flown", "timeline.csv"), "latin1");
+    expect("the flight file's timeline is the tool's", flown === nativeFlown, firstDifference(flown, nativeFlown));
 
     let nativeCheck;
     try {

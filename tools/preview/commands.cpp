@@ -153,26 +153,40 @@ std::array<std::string, 15> ClimbEveryWeather(const RunRequest& request) {
     PreloadConfiguration(request.configPath);
     std::array<float, 15> tops;
     for (int weather = 0; weather < WeatherCount; ++weather) {
-        tops[static_cast<size_t>(weather)] = Settings.Weather[weather].SpaceZoneStart * ClimbHeadroom;
+        tops[static_cast<size_t>(weather)] = Settings.Weather[weather].SpaceZoneStart;
     }
     for (int weather = 0; weather < WeatherCount; ++weather) {
-        const float top = tops[static_cast<size_t>(weather)];
-        try {
-            auto flight = BuildClimb(weather, top / WeatherClimbSteps, top, request.inVehicle, request.gameWind);
-            flight->name = std::string("climb in ") + WeatherNames[weather];
-            ChartBuilder chart({request.configPath, flight->name, flight->frameCount}, ChartSize::Small);
-            RunOptions options;
-            options.observers = {&chart};
-            RunFlight(request.configPath, *flight, options);
-            charts[static_cast<size_t>(weather)] = chart.Render();
-        } catch (const FlightError& error) {
-            charts[static_cast<size_t>(weather)] = std::string("no climb: ") + error.what();
-        }
+        charts[static_cast<size_t>(weather)] = WeatherClimbChart(
+            request.configPath, weather, tops[static_cast<size_t>(weather)], request.inVehicle, request.gameWind);
     }
     return charts;
 }
 
+// A file's bytes; none when it cannot be read.
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(PathFromText(path), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
 }  // namespace
+
+std::string WeatherClimbChart(const std::string& configPath, int weather, float spaceZoneStart, bool inVehicle,
+                              float gameWind) {
+    const float top = spaceZoneStart * ClimbHeadroom;
+    try {
+        auto flight = BuildClimb(weather, top / WeatherClimbSteps, top, inVehicle, gameWind);
+        flight->name = std::string("climb in ") + WeatherNames[weather];
+        ChartBuilder chart({configPath, flight->name, flight->frameCount}, ChartSize::Small);
+        RunOptions options;
+        options.observers = {&chart};
+        RunFlight(configPath, *flight, options);
+        return chart.Render();
+    } catch (const FlightError& error) {
+        return std::string("no climb: ") + error.what();
+    }
+}
 
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err) {
     const int weather = FindWeatherIgnoringCase(request.weather);
@@ -241,12 +255,14 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     page.weatherCharts = ClimbEveryWeather(request);
     page.live.weather = WeatherNames[weather];
     page.live.speed = request.speed;
-    {
-        // The file as read for the run, for the page's live part to edit.
-        std::ifstream file(PathFromText(request.configPath), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
-        page.live.configBytes = bytes.str();
+    page.live.inVehicle = request.inVehicle;
+    page.live.gameWind = request.gameWind;
+    // The file as read for the run, for the page's live part to edit, and the
+    // flight file, for it to fly again.
+    page.live.configBytes = FileBytes(request.configPath);
+    if (!request.flightFile.empty()) {
+        page.live.flightName = request.flightFile;
+        page.live.flightBytes = FileBytes(request.flightFile);
     }
     PreloadConfiguration(request.configPath);  // the page shows the file's settings
     const bool written =

@@ -37,6 +37,12 @@ struct RunRequest {
 // the run is left behind.
 int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream& err);
 
+// The small chart of one weather's climb for the report: from the ground to a
+// tenth above `spaceZoneStart` (that weather's, as the file had it before the
+// climb) and back, the game's weather set to it; or why there is none.
+std::string WeatherClimbChart(const std::string& configPath, int weather, float spaceZoneStart, bool inVehicle,
+                              float gameWind);
+
 // Whether standard error is a terminal, where a progress line is welcome.
 bool StandardErrorIsTerminal();
 

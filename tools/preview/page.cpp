@@ -16,8 +16,8 @@
 #include "tools/common/settings_dump.h"
 #include "tools/preview/chart.h"
 #include "tools/preview/markup.h"
-#include "tools/preview/web_module.h"
 #include "tools/preview/setting_use.h"
+#include "tools/preview/web_module.h"
 
 namespace preview {
 namespace {
@@ -93,7 +93,8 @@ std::string SummaryTable(const ZoneSummary& summary) {
     for (int index = 0; index < ZoneCount; ++index) {
         const ZoneInfo& zone = Zones[index];
         const ZoneSummary::Zone& z = summary.Zones()[static_cast<size_t>(index)];
-        html += "<tr><td><b>" + EscapeMarkup(zone.name) + "</b></td>" + Cell(ZoneLabelText(index)) + Cell(ZoneKeysText(index));
+        html += "<tr><td><b>" + EscapeMarkup(zone.name) + "</b></td>" + Cell(ZoneLabelText(index)) +
+                Cell(ZoneKeysText(index));
         if (z.frames == 0) {
             html += "<td colspan=\"10\">not reached</td></tr>\n";
             continue;
@@ -181,7 +182,8 @@ std::string WeatherSettingsTable(int weather) {
     const WeatherSettings& row = Settings.Weather[weather];
     std::string html = "<table class=\"settings\">\n";
     const auto line = [&html](const std::string& name, const std::string& title, const std::string& value) {
-        html += "<tr><td title=\"" + EscapeMarkup(title) + "\">" + EscapeMarkup(name) + "</td><td>" + value + "</td></tr>\n";
+        html += "<tr><td title=\"" + EscapeMarkup(title) + "\">" + EscapeMarkup(name) + "</td><td>" + value +
+                "</td></tr>\n";
     };
     for (size_t key = 0; key < WeatherSettingKeyCount; ++key) {
         if (IsZoneThreshold(key)) continue;
@@ -225,8 +227,8 @@ std::string RenderLadder(int weather) {
     }
     high *= 1.1;
     const auto y = [&](double altitude) { return Bottom - std::clamp(altitude / high, 0.0, 1.0) * (Bottom - Top); };
-    std::string svg = "<svg class=\"ladder\" width=\"" + GeneralRealText(Width) + "\" height=\"" + GeneralRealText(Height) +
-                      "\" font-family=\"sans-serif\" font-size=\"10\">";
+    std::string svg = "<svg class=\"ladder\" width=\"" + GeneralRealText(Width) + "\" height=\"" +
+                      GeneralRealText(Height) + "\" font-family=\"sans-serif\" font-size=\"10\">";
     // Rungs from the ground up; each name at its rung's middle, pushed up
     // where thin rungs would put two names on one line.
     double lower = 0, nameY = Bottom + LineGap, valueY = Bottom + LineGap;
@@ -234,9 +236,10 @@ std::string RenderLadder(int weather) {
         // Thresholds out of order leave a rung without height: the module never reaches it.
         const double upper = zone < ZoneCount - 1 ? std::max<double>(lower, row.*Zones[zone].upper) : high;
         const double top = y(upper), bottom = y(lower);
-        svg += "<rect x=\"" + GeneralRealText(BarLeft) + "\" y=\"" + GeneralRealText(top) + "\" width=\"" + GeneralRealText(BarWidth) +
-               "\" height=\"" + GeneralRealText(std::max(0.0, bottom - top)) + "\" fill=\"" + ZoneFills[zone] +
-               "\" stroke=\"#999\"><title>" + EscapeMarkup(Zones[zone].name) + "</title></rect>";
+        svg += "<rect x=\"" + GeneralRealText(BarLeft) + "\" y=\"" + GeneralRealText(top) + "\" width=\"" +
+               GeneralRealText(BarWidth) + "\" height=\"" + GeneralRealText(std::max(0.0, bottom - top)) +
+               "\" fill=\"" + ZoneFills[zone] + "\" stroke=\"#999\"><title>" + EscapeMarkup(Zones[zone].name) +
+               "</title></rect>";
         nameY = std::min((top + bottom) / 2 + 3, nameY - LineGap);
         svg += "<text x=\"" + GeneralRealText(BarLeft + BarWidth + 6) + "\" y=\"" + GeneralRealText(nameY) + "\">" +
                EscapeMarkup(std::string(Zones[zone].name) + (upper <= lower ? " (never reached)" : "")) + "</text>";
@@ -269,13 +272,40 @@ std::string Base64(const std::string& bytes) {
 std::string LiveScripts(const ReportPage::Live& live) {
     const std::string_view module = WebModuleScript(), script = WebPageScript();
     if (module.empty()) return "";
-    return "<script type=\"application/octet-stream\" id=\"atmosphere-file\" data-weather=\"" +
-           EscapeMarkup(live.weather) + "\" data-speed=\"" + GeneralRealText(live.speed) + "\">" +
-           Base64(live.configBytes) + "</script>\n<script>" + std::string(module) + "</script>\n<script>" +
-           std::string(script) + "</script>\n";
+    std::string html = "<script type=\"application/octet-stream\" id=\"atmosphere-file\" data-weather=\"" +
+                       EscapeMarkup(live.weather) + "\" data-speed=\"" + ShortestRealText(live.speed) +
+                       "\" data-vehicle=\"" + (live.inVehicle ? "1" : "0") + "\" data-game-wind=\"" +
+                       ShortestRealText(live.gameWind) + "\">" + Base64(live.configBytes) + "</script>\n";
+    if (!live.flightName.empty()) {
+        html += "<script type=\"application/octet-stream\" id=\"atmosphere-flight\" data-name=\"" +
+                EscapeMarkup(live.flightName) + "\">" + Base64(live.flightBytes) + "</script>\n";
+    }
+    return html + "<script>" + std::string(module) + "</script>\n<script>" + std::string(script) + "</script>\n";
 }
 
 }  // namespace
+
+std::string RenderZoneSection(const ZoneSummary& summary) {
+    std::string html = "<div id=\"zone-section\">" + SummaryTable(summary);
+    html += "<p class=\"note\">" + EscapeMarkup(WeatherFractionNote) +
+            " Where the way up and the way down differ, the table gives both.</p>\n";
+    html += IdleSettingsNote(summary);
+    for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
+        html += "<p class=\"note\">Frame " + std::to_string(late.frame) + ": the game's weather became " +
+                EscapeMarkup(late.weather) + " at altitude " + RoundedRealText(late.altitude) +
+                ", above the normal zone: the module kept the " + EscapeMarkup(late.row) + " row.</p>\n";
+    }
+    if (!summary.LateWeathers().empty()) html += "<p class=\"note\">" + EscapeMarkup(LateWeatherNote) + "</p>\n";
+    return html + "</div>\n";
+}
+
+std::string RenderWeatherSection(int weather, const std::string& chart) {
+    return std::string("<section class=\"weather\" id=\"weather-") + WeatherNames[weather] + "\" data-weather=\"" +
+           WeatherNames[weather] + "\"><h3>" + WeatherNames[weather] + "</h3>\n<div class=\"weather-body\">" +
+           RenderLadder(weather) + WeatherSettingsTable(weather) + "</div>\n<div class=\"chart weather-chart\">" +
+           (chart.find("<svg") == std::string::npos ? "<p>" + EscapeMarkup(chart) + "</p>" : Inline(chart)) +
+           "</div></section>\n";
+}
 
 std::string RenderReportPage(const ReportPage& page) {
     const ZoneSummary& summary = *page.summary;
@@ -288,7 +318,8 @@ std::string RenderReportPage(const ReportPage& page) {
     html += Installation(page.installation);
     html += Findings(page.findings, info.configPath);
     html += Contents(page.findings);
-    html += "<p>" + EscapeMarkup(info.flightName) + ", " + std::to_string(info.frameCount) + " frames. The module was " +
+    html += "<p>" + EscapeMarkup(info.flightName) + ", " + std::to_string(info.frameCount) +
+            " frames. The module was " +
             (summary.DisabledFrames() == 0 ? std::string("on throughout")
                                            : "off for " + std::to_string(summary.DisabledFrames()) + " frames") +
             "; its debug overlay was " +
@@ -302,29 +333,14 @@ std::string RenderReportPage(const ReportPage& page) {
     html += "<h2 id=\"flight\">The flight</h2>\n<div class=\"chart\" id=\"flight-chart\">" + Inline(page.chartSvg) +
             "</div>\n";
     if (!WebModuleScript().empty()) html += "<section id=\"live\" hidden></section>\n";
-    html += "<h2 id=\"zones\">What the module did in each zone</h2>\n" + SummaryTable(summary);
-    html += "<p class=\"note\">" + EscapeMarkup(WeatherFractionNote) +
-            " Where the way up and the way down differ, the table gives both.</p>\n";
-    html += IdleSettingsNote(summary);
-    for (const ZoneSummary::LateWeather& late : summary.LateWeathers()) {
-        html += "<p class=\"note\">Frame " + std::to_string(late.frame) + ": the game's weather became " +
-                EscapeMarkup(late.weather) + " at altitude " + RoundedRealText(late.altitude) +
-                ", above the normal zone: the module kept the " + EscapeMarkup(late.row) + " row.</p>\n";
-    }
-    if (!summary.LateWeathers().empty()) html += "<p class=\"note\">" + EscapeMarkup(LateWeatherNote) + "</p>\n";
-
+    html += "<h2 id=\"zones\">What the module did in each zone</h2>\n" + RenderZoneSection(summary);
     html +=
         "<h2 id=\"weathers\">Every weather</h2>\n<p class=\"note\">Each weather's ladder of zones drawn to scale from "
         "its thresholds, its settings (hover a name for its key; a setting that does nothing here says why), and a "
         "climb through its zones to a tenth above SpaceZoneStart and back, with the game's weather set to it at the "
         "start.</p>\n<div class=\"weathers\">\n";
     for (int weather = 0; weather < WeatherCount; ++weather) {
-        const std::string& chart = page.weatherCharts[static_cast<size_t>(weather)];
-        html += std::string("<section class=\"weather\" id=\"weather-") + WeatherNames[weather] + "\" data-weather=\"" +
-                WeatherNames[weather] + "\"><h3>" + WeatherNames[weather] + "</h3>\n<div class=\"weather-body\">" +
-                RenderLadder(weather) + WeatherSettingsTable(weather) + "</div>\n<div class=\"chart weather-chart\">" +
-                (chart.find("<svg") == std::string::npos ? "<p>" + EscapeMarkup(chart) + "</p>" : Inline(chart)) +
-                "</div></section>\n";
+        html += RenderWeatherSection(weather, page.weatherCharts[static_cast<size_t>(weather)]);
     }
     html += "</div>\n";
     html += LiveScripts(page.live);

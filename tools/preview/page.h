@@ -26,14 +26,25 @@ struct ReportPage {
     // the web module (tools/preview/web_module.h).
     struct Live {
         std::string configBytes;
-        std::string weather = "CLOUDS";
+        std::string weather = "CLOUDS";  // of the climb; the start of a flight file
         float speed = 2.0f;
+        bool inVehicle = false;
+        float gameWind = 3.0f;
+        std::string flightName;   // the flight file as the tool was given it; empty: the climb
+        std::string flightBytes;  // its text
     } live;
 };
 
 // The page; the settings of every weather are read from the settings record,
 // which must hold the configuration as loaded.
 std::string RenderReportPage(const ReportPage& page);
+
+// The parts the live page draws again after an edit: what the module did in
+// each zone of the flight ("zone-section"), and one weather's ladder,
+// settings and climb ("weather-NAME", given its climb's chart or why there
+// is none). Settings as for the page.
+std::string RenderZoneSection(const ZoneSummary& summary);
+std::string RenderWeatherSection(int weather, const std::string& chart);
 
 // The SVG ladder of one settings row, drawn to scale from its thresholds.
 std::string RenderLadder(int weather);

@@ -2,6 +2,9 @@
 #include "tools/preview/setting_use.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "config/setting_keys.h"
 
@@ -220,6 +223,34 @@ std::optional<UnusedSetting> WhyUnused(size_t keyRow, WeatherIndex weather, cons
 }
 
 const char* SettingRole(size_t keyRow) { return Table[keyRow].role; }
+
+const char* GlobalSettingRole(size_t globalRow) {
+    // In the order of GlobalSettingKeys, held to it by the assertion below.
+    static constexpr std::pair<const char*, const char*> Roles[] = {
+        {"EnableAlternateConfigFile", "read the alternate file instead"},
+        {"AlternateConfigFile", "the alternate file, beside this one"},
+        {"DefaultWind", "leave the wind to the game everywhere"},
+        {"AutoReload", "reload by itself on each save"},
+        {"ReloadKey", "key: reload the file"},
+        {"OnOffKey", "key: switch the module on and off"},
+        {"DebugKey", "key: show or hide the debug text"},
+        {"PosX", "debug text, left (0) to right (1)"},
+        {"PosY", "debug text, top (0) to bottom (1)"},
+        {"TextScale", "debug text size"},
+        {"TextColorRed", "debug text red, 0 to 255"},
+        {"TextColorGreen", "debug text green, 0 to 255"},
+        {"TextColorBlue", "debug text blue, 0 to 255"},
+        {"Log", "write atmosphere.log beside the game"},
+    };
+    static_assert(std::size(Roles) == GlobalSettingKeyCount);
+    static_assert([] {
+        for (size_t row = 0; row < GlobalSettingKeyCount; ++row) {
+            if (std::string_view(Roles[row].first) != GlobalSettingKeys[row].key) return false;
+        }
+        return true;
+    }());
+    return Roles[globalRow].second;
+}
 
 bool IsZoneThreshold(size_t keyRow) {
     const char* key = Table[keyRow].key;

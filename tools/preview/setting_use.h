@@ -74,6 +74,10 @@ std::optional<UnusedSetting> WhyUnused(size_t keyRow, WeatherIndex weather, cons
 // ("modifier, normal zone").
 const char* SettingRole(size_t keyRow);
 
+// What the global setting of row `globalRow` of GlobalSettingKeys does, in
+// the same few words ("reload key").
+const char* GlobalSettingRole(size_t globalRow);
+
 // Whether the setting of row `keyRow` is one of the six zone thresholds,
 // which the ladder tests in every zone.
 bool IsZoneThreshold(size_t keyRow);

@@ -2,8 +2,9 @@
 """Opens the preview's report page in headless Chromium and checks it as a
 reader would see it: the checker's verdict at the top, a contents list whose
 links all lead somewhere on the page, the flight's chart drawn, every one of
-the 15 weathers with its ladder and its climb drawn, no console error, and
-nothing fetched beyond the page's own file. Talks to the browser over the
+the 15 weathers with its ladder and its climb drawn, no console error,
+nothing fetched beyond the page's own file, and a live part that flies the
+tool's flight file again to the tool's timeline. Talks to the browser over the
 DevTools protocol on a pipe, with only Python's standard library.
 
   browser_check.py --tool ATMOSPHERE_SIM --config INI --flight CSV --work DIR
@@ -95,6 +96,17 @@ class Browser:
                 return message["result"]
             self.events.append(message)
 
+    def open(self, page, domains):
+        """Opens the file `page` in a new tab, with the protocol's `domains`
+        enabled, and waits for it to load; returns the tab's session."""
+        target = self.call("Target.createTarget", url="about:blank")["targetId"]
+        session = self.call("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
+        for domain in domains:
+            self.call(domain + ".enable", session)
+        self.call("Page.navigate", session, url="file://" + os.path.abspath(page))
+        self.wait_for("Page.loadEventFired")
+        return session
+
     def wait_for(self, method):
         for event in self.events:
             if event.get("method") == method:
@@ -130,19 +142,20 @@ MEASURE = """(() => {
 })()"""
 
 
-def check(page, chromium, screenshot):
+def check(page, timeline, chromium, screenshot):
     problems = []
     with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as profile:
         browser = Browser(chromium, profile)
         try:
-            target = browser.call("Target.createTarget", url="about:blank")["targetId"]
-            session = browser.call("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
-            for domain in ("Page", "Runtime", "Log", "Network"):
-                browser.call(domain + ".enable", session)
-            browser.call("Page.navigate", session, url="file://" + os.path.abspath(page))
-            browser.wait_for("Page.loadEventFired")
+            session = browser.open(page, ("Page", "Runtime", "Log", "Network"))
             shown = json.loads(browser.call("Runtime.evaluate", session, expression=MEASURE,
                                             returnByValue=True)["result"]["value"])
+            # The live part flies the tool's flight again: the same timeline, byte for byte.
+            flown = browser.call("Runtime.evaluate", session, awaitPromise=True, returnByValue=True,
+                                 expression="window.atmosphere ? atmosphere.ready.then(() => atmosphere.timeline())"
+                                            " : null")["result"].get("value")
+            if flown is not None and flown.encode("latin1") != open(timeline, "rb").read():
+                problems.append("the live part's flight is not the tool's: its timeline differs")
             if screenshot:
                 # The top of the page, the verdict to the zones, at a size a README can show.
                 clip = {"x": 0, "y": 0, "width": 1500, "height": 2600, "scale": 0.6}
@@ -203,7 +216,8 @@ def main():
     if run.returncode != 0:
         print(run.stdout, run.stderr, sep="\n")
         return 1
-    problems = check(os.path.join(output, "report.html"), arguments.chromium, arguments.screenshot)
+    problems = check(os.path.join(output, "report.html"), os.path.join(output, "timeline.csv"), arguments.chromium,
+                     arguments.screenshot)
     for problem in problems:
         print("report.html:", problem)
     print("1 passed, 0 failed" if not problems else "0 passed, 1 failed")

@@ -75,19 +75,16 @@ def main():
     with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as profile:
         browser = Browser(arguments.chromium, profile)
         try:
-            target = browser.call("Target.createTarget", url="about:blank")["targetId"]
-            session = browser.call("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
-            for domain in ("Page", "Runtime"):
-                browser.call(domain + ".enable", session)
             started = time.monotonic()
-            browser.call("Page.navigate", session, url="file://" + os.path.abspath(page))
-            browser.wait_for("Page.loadEventFired")
+            session = browser.open(page, ("Page", "Runtime"))
             if not evaluate(browser, session, "typeof window.atmosphere === 'object'"):
                 problems.append("the page has no live part (built without the web module?)")
                 raise StopIteration
             evaluate(browser, session, "atmosphere.ready.then(() => true)")
             ready = time.monotonic() - started
 
+            # What an edit must draw again: the zone table, and the edited weathers' sections.
+            evaluate(browser, session, "document.getElementById('zone-section').dataset.before = '1'")
             for section, key, value in EDITS:
                 evaluate(browser, session, f"atmosphere.set({json.dumps(section)}, {json.dumps(key)}, "
                                            f"{json.dumps(value)}).then(() => true)")
@@ -98,6 +95,12 @@ def main():
             ini = evaluate(browser, session, "atmosphere.ini()").encode("latin1")
             timeline = evaluate(browser, session, "atmosphere.timeline()").encode("latin1")
             findings = evaluate(browser, session, "atmosphere.check()").encode("latin1")
+            redrawn = evaluate(browser, session, """[
+                !document.getElementById('zone-section').dataset.before,
+                document.querySelector('#weather-CLOUDS svg.ladder').textContent.includes('850'),
+                document.querySelector('#weather-RAIN svg.ladder').textContent.includes('950')]""")
+            if redrawn != [True, True, True]:
+                problems.append(f"not drawn again after the edits (zone table, CLOUDS, RAIN): {redrawn}")
             changes = evaluate(browser, session, "document.querySelectorAll('#live-changes li').length")
             if changes != len(EDITS):
                 problems.append(f"{changes} changes listed, not {len(EDITS)}")
