@@ -18,6 +18,9 @@ module=$(realpath "${3:-$build/atmosphere.asi}")
 cycles=${4:-$((frames / 10))}
 work=$(mktemp -d)
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The build's launcher, as the tests start wine (cmake/Windows.cmake says why).
+wine=wine
+[ -x "$build/wine-fixed-layout" ] && wine="$build/wine-fixed-layout"
 # The server stays up between the runs (its start-up is no part of a frame),
 # and is stopped at the end; it must not hold this script's output open.
 wineserver -p </dev/null >/dev/null 2>&1 || true
@@ -47,7 +50,7 @@ sed 's/^AutoReload=1/AutoReload=0/' atmosphere.ini > "$work/unwatched/atmosphere
 seconds() {  # FOLDER SCENARIO: wall time of one run
     local start end
     start=$(date +%s%N)
-    (cd "$work/$1" && wine game.exe "$work/$2.scenario" trace.txt >/dev/null)
+    (cd "$work/$1" && "$wine" game.exe "$work/$2.scenario" trace.txt >/dev/null)
     end=$(date +%s%N)
     echo $(((end - start) / 1000))  # microseconds
 }
