@@ -196,20 +196,31 @@ def check(page, timeline, chromium, screenshot):
     return problems
 
 
-def main():
+def page_check_arguments(*more):
+    """The arguments of a page check: --tool, --config, --work, --chromium,
+    and `more`, each a (name, required) pair."""
     parser = argparse.ArgumentParser()
-    parser.add_argument("--tool", required=True)
-    parser.add_argument("--config", required=True)
-    parser.add_argument("--flight", required=True)
-    parser.add_argument("--work", required=True)
+    for name in ("--tool", "--config", "--work"):
+        parser.add_argument(name, required=True)
     parser.add_argument("--chromium", default=shutil.which("chromium") or "chromium")
-    parser.add_argument("--screenshot")
-    arguments = parser.parse_args()
+    for name, required in more:
+        parser.add_argument(name, required=required)
+    return parser.parse_args()
 
-    shutil.rmtree(arguments.work, ignore_errors=True)
-    os.makedirs(arguments.work)
-    config = os.path.join(arguments.work, "atmosphere.ini")
-    shutil.copyfile(arguments.config, config)
+
+def fresh_work(work, config):
+    """Empties the folder `work` and copies `config` into it as
+    atmosphere.ini; returns that copy's path."""
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    copy = os.path.join(work, "atmosphere.ini")
+    shutil.copyfile(config, copy)
+    return copy
+
+
+def main():
+    arguments = page_check_arguments(("--flight", True), ("--screenshot", False))
+    config = fresh_work(arguments.work, arguments.config)
     output = os.path.join(arguments.work, "preview")
     run = subprocess.run([arguments.tool, "run", config, "--flight", arguments.flight, "--output", output],
                          capture_output=True, text=True, timeout=TIMEOUT)

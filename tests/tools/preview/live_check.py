@@ -10,18 +10,16 @@ pixels wide.
   live_check.py --tool ATMOSPHERE_SIM --config INI --work DIR
                 [--chromium PATH] [--screenshots DIR]
 """
-import argparse
 import base64
 import json
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser_check import Browser, TIMEOUT  # noqa: E402
+from browser_check import TIMEOUT, Browser, fresh_work, page_check_arguments  # noqa: E402
 
 EDITS = [("CLOUDS", "CloudZoneStart", "850"), ("CLOUDS", "AboveCloudsZoneWindMultiplier", "0.75"),
          ("CLOUDS", "EnableLightningAboveClouds", "1"), ("KEYS", "DebugKey", "0x2E"),
@@ -57,17 +55,8 @@ def tool_output(tool, arguments, folder):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--tool", required=True)
-    parser.add_argument("--config", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--chromium", default=shutil.which("chromium") or "chromium")
-    parser.add_argument("--screenshots")
-    arguments = parser.parse_args()
-
-    shutil.rmtree(arguments.work, ignore_errors=True)
-    os.makedirs(arguments.work)
-    shutil.copyfile(arguments.config, os.path.join(arguments.work, "atmosphere.ini"))
+    arguments = page_check_arguments(("--screenshots", False))
+    fresh_work(arguments.work, arguments.config)
     tool_output(arguments.tool, ["run", "atmosphere.ini", "--output", "preview"], arguments.work)
     page = os.path.join(arguments.work, "preview", "report.html")
 
