@@ -167,7 +167,7 @@ EMSCRIPTEN_KEEPALIVE const char* atmosphere_weather(const char* bytes, size_t si
     preview::PreloadConfiguration(ConfigPath);
     const std::string climb = preview::WeatherClimbChart(ConfigPath, index, Settings.Weather[index].SpaceZoneStart,
                                                          pageFlight.inVehicle, pageFlight.gameWind);
-    preview::PreloadConfiguration(ConfigPath);  // the climb leaves the settings as the module's unload does
+    preview::PreloadConfiguration(ConfigPath);  // the climb leaves the settings as its flight ended
     return Answer(preview::RenderWeatherSection(index, climb));
 }
 

@@ -151,13 +151,15 @@ private:
 std::array<std::string, 15> ClimbEveryWeather(const RunRequest& request) {
     std::array<std::string, 15> charts;
     PreloadConfiguration(request.configPath);
-    std::array<float, 15> tops;
+    // Taken from the file before the climbs: each starts the module afresh and leaves the settings as it ended.
+    std::array<float, 15> spaceStarts;
     for (int weather = 0; weather < WeatherCount; ++weather) {
-        tops[static_cast<size_t>(weather)] = Settings.Weather[weather].SpaceZoneStart;
+        spaceStarts[static_cast<size_t>(weather)] = Settings.Weather[weather].SpaceZoneStart;
     }
     for (int weather = 0; weather < WeatherCount; ++weather) {
-        charts[static_cast<size_t>(weather)] = WeatherClimbChart(
-            request.configPath, weather, tops[static_cast<size_t>(weather)], request.inVehicle, request.gameWind);
+        charts[static_cast<size_t>(weather)] =
+            WeatherClimbChart(request.configPath, weather, spaceStarts[static_cast<size_t>(weather)], request.inVehicle,
+                              request.gameWind);
     }
     return charts;
 }
