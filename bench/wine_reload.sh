@@ -17,13 +17,7 @@ frames=${2:-600}
 module=$(realpath "${3:-$build/atmosphere.asi}")
 cycles=${4:-$((frames / 10))}
 work=$(mktemp -d)
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# The build's launcher, as the tests start wine (cmake/Windows.cmake says why).
-wine=wine
-[ -x "$build/wine-fixed-layout" ] && wine="$build/wine-fixed-layout"
-# The server stays up between the runs (its start-up is no part of a frame),
-# and is stopped at the end; it must not hold this script's output open.
-wineserver -p </dev/null >/dev/null 2>&1 || true
+source bench/wine_env.sh
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 scenario() {  # NAME STEP: a scenario that repeats STEP before each of $frames frames

@@ -12,11 +12,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 build=$(realpath "${1:-build/windows}")
 saves=${2:-20}
 work=$(mktemp -d)
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# The build's launcher, as the tests start wine (cmake/Windows.cmake says why).
-wine=wine
-[ -x "$build/wine-fixed-layout" ] && wine="$build/wine-fixed-layout"
-wineserver -p </dev/null >/dev/null 2>&1 || true
+source "$(dirname "${BASH_SOURCE[0]}")/wine_env.sh"
 trap 'touch "$work/stop.done"; wait; wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 cp "$build/game.exe" "$build/ScriptHookV.dll" "$build/atmosphere.asi" atmosphere.ini "$work/"
