@@ -358,7 +358,7 @@
         module = instance;
         const flightBytes = flightData ? atob(flightData.textContent.trim()) : "";
         call("flight", flightBytes, flightData ? flightData.dataset.name : "", data.dataset.weather || "CLOUDS",
-            Number(data.dataset.vehicle || 0), Number(data.dataset.gameWind || 3));
+            Number(data.dataset.vehicle || 0), Number(data.dataset.gameWind || 3), data.dataset.name || "atmosphere.ini");
         lists = JSON.parse(call("lists"));
         settings = JSON.parse(call("settings", current));
         build();

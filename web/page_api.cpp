@@ -32,10 +32,12 @@
 
 namespace {
 
-// Named from its folder, as the tool is given a file in the current folder,
-// so that the findings and the timeline name it as the tool does.
+// The file lives in the game's folder under the name the tool read it by
+// (atmosphere_flight), and is named from that folder, as the tool names a
+// file in the current folder: the findings and the timeline name it as the
+// tool does.
 constexpr char GameFolder[] = "/game";
-constexpr char ConfigPath[] = "atmosphere.ini";
+std::string ConfigPath = "atmosphere.ini";
 constexpr char FlightPath[] = "/flight/flight.csv";  // apart from the game's folder, which the runner copies
 constexpr float ClimbHeadroom = 1.1f;                // as the tool's climb: a tenth above the space zone's start
 
@@ -86,7 +88,7 @@ void WriteFile(const char* folder, const char* path, const char* bytes, size_t s
 void WriteConfiguration(const char* bytes, size_t size) {
     mkdir(GameFolder, 0755);
     chdir(GameFolder);
-    WriteFile(GameFolder, ConfigPath, bytes, size);
+    WriteFile(GameFolder, ConfigPath.c_str(), bytes, size);
 }
 
 // The built-in climb in the weather named `weather` (any case), or the page's
@@ -133,13 +135,15 @@ const char* Fly(const char* bytes, size_t size, const char* weather, float speed
 
 extern "C" {
 
-// The flight the tool ran, for every later flight of the page: a flight
-// file's text and the name the tool was given it by (no name: the built-in
-// climb), the game's weather as it starts, in a vehicle or not, and the
-// game's own wind.
+// The run the tool made, for every later call of the page: a flight file's
+// text and the name the tool was given it by (no name: the built-in climb),
+// the game's weather as it starts, in a vehicle or not, the game's own wind,
+// and the settings file's name (without its folder).
 EMSCRIPTEN_KEEPALIVE void atmosphere_flight(const char* bytes, size_t size, const char* name, const char* weather,
-                                            int inVehicle, float gameWind) {
+                                            int inVehicle, float gameWind, const char* configName) {
     WriteFile("/flight", FlightPath, bytes, size);
+    const std::string_view given = configName;
+    ConfigPath = given.empty() || given.find_first_of("/\\") != std::string_view::npos ? "atmosphere.ini" : given;
     const WeatherIndex start = FindWeatherIgnoringCase(weather);
     pageFlight = {name, start < 0 ? 2 : start, inVehicle != 0, gameWind};
 }

@@ -70,7 +70,7 @@ try {
 
     // The flight file, with saves to the file among its frames, in a vehicle in another weather.
     writeFileSync(path.join(folder, "flight.csv"), readFileSync(flightFile));
-    call("flight", readFileSync(flightFile, "latin1"), "flight.csv", "rain", 1, 7.25);
+    call("flight", readFileSync(flightFile, "latin1"), "flight.csv", "rain", 1, 7.25, "atmosphere.ini");
     const flown = call("timeline", ini, "", 2);
     execFileSync(nativeTool, ["run", "atmosphere.ini", "--flight", "flight.csv", "--weather", "RAIN", "--vehicle",
                               "--game-wind", "7.25", "--output", "flown"], { cwd: folder, stdio: "pipe" });

@@ -112,25 +112,26 @@ public:
     void Raw(const std::string& text) { body_ += text; }
 
     void Text(double x, double y, const std::string& text, const char* extra = "") {
-        body_ += "<text x=\"" + CoordinateText(x) + "\" y=\"" + CoordinateText(y) + "\" " + extra + ">" + EscapeMarkup(text) + "</text>\n";
+        body_ += "<text x=\"" + CoordinateText(x) + "\" y=\"" + CoordinateText(y) + "\" " + extra + ">" +
+                 EscapeMarkup(text) + "</text>\n";
     }
 
     void Line(double x1, double y1, double x2, double y2, const char* style) {
-        body_ += "<line x1=\"" + CoordinateText(x1) + "\" y1=\"" + CoordinateText(y1) + "\" x2=\"" + CoordinateText(x2) + "\" y2=\"" +
-                 CoordinateText(y2) + "\" " + style + "/>\n";
+        body_ += "<line x1=\"" + CoordinateText(x1) + "\" y1=\"" + CoordinateText(y1) + "\" x2=\"" +
+                 CoordinateText(x2) + "\" y2=\"" + CoordinateText(y2) + "\" " + style + "/>\n";
     }
 
     void Rect(double x, double y, double width, double height, const std::string& style) {
         if (width <= 0 || height <= 0) return;
-        body_ += "<rect x=\"" + CoordinateText(x) + "\" y=\"" + CoordinateText(y) + "\" width=\"" + CoordinateText(width) + "\" height=\"" +
-                 CoordinateText(height) + "\" " + style + "/>\n";
+        body_ += "<rect x=\"" + CoordinateText(x) + "\" y=\"" + CoordinateText(y) + "\" width=\"" +
+                 CoordinateText(width) + "\" height=\"" + CoordinateText(height) + "\" " + style + "/>\n";
     }
 
     std::string Finish() const {
         return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-               CoordinateText(width_) + "\" height=\"" + CoordinateText(height_) + "\" viewBox=\"0 0 " + CoordinateText(width_) + " " +
-               CoordinateText(height_) +
+               CoordinateText(width_) + "\" height=\"" + CoordinateText(height_) + "\" viewBox=\"0 0 " +
+               CoordinateText(width_) + " " + CoordinateText(height_) +
                "\" font-family=\"sans-serif\" font-size=\"12\">\n"
                "<rect x=\"0\" y=\"0\" width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n" +
                body_ + "</svg>\n";
@@ -178,9 +179,10 @@ void DrawAxes(Svg& svg, const Layout& layout, const Panel& panel, const std::str
     }
     svg.Text(layout.plotLeft, panel.top - 6, title, "font-weight=\"bold\"");
     if (layout.legend) {
-        svg.Text(18, panel.top + panel.height / 2, unit,
-                 ("text-anchor=\"middle\" transform=\"rotate(-90 18 " + CoordinateText(panel.top + panel.height / 2) + ")\"")
-                     .c_str());
+        svg.Text(
+            18, panel.top + panel.height / 2, unit,
+            ("text-anchor=\"middle\" transform=\"rotate(-90 18 " + CoordinateText(panel.top + panel.height / 2) + ")\"")
+                .c_str());
     }
 }
 
@@ -199,8 +201,8 @@ void DrawLegend(Svg& svg, const Layout& layout, double top) {
     }
     y += 8;
     for (const EventStyle& style : EventStyles) {
-        svg.Raw("<circle cx=\"" + CoordinateText(x + 12) + "\" cy=\"" + CoordinateText(y - 4) + "\" r=\"4\" fill=\"" + style.color +
-                "\"/>\n");
+        svg.Raw("<circle cx=\"" + CoordinateText(x + 12) + "\" cy=\"" + CoordinateText(y - 4) + "\" r=\"4\" fill=\"" +
+                style.color + "\"/>\n");
         svg.Text(x + 30, y, style.label);
         y += 18;
     }

@@ -262,6 +262,7 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     // The file as read for the run, for the page's live part to edit, and the
     // flight file, for it to fly again.
     page.live.configBytes = FileBytes(request.configPath);
+    page.live.configName = PathFromText(request.configPath).filename().string();
     if (!request.flightFile.empty()) {
         page.live.flightName = request.flightFile;
         page.live.flightBytes = FileBytes(request.flightFile);

@@ -272,10 +272,11 @@ std::string Base64(const std::string& bytes) {
 std::string LiveScripts(const ReportPage::Live& live) {
     const std::string_view module = WebModuleScript(), script = WebPageScript();
     if (module.empty()) return "";
-    std::string html = "<script type=\"application/octet-stream\" id=\"atmosphere-file\" data-weather=\"" +
-                       EscapeMarkup(live.weather) + "\" data-speed=\"" + ShortestRealText(live.speed) +
-                       "\" data-vehicle=\"" + (live.inVehicle ? "1" : "0") + "\" data-game-wind=\"" +
-                       ShortestRealText(live.gameWind) + "\">" + Base64(live.configBytes) + "</script>\n";
+    std::string html = "<script type=\"application/octet-stream\" id=\"atmosphere-file\" data-name=\"" +
+                       EscapeMarkup(live.configName) + "\" data-weather=\"" + EscapeMarkup(live.weather) +
+                       "\" data-speed=\"" + ShortestRealText(live.speed) + "\" data-vehicle=\"" +
+                       (live.inVehicle ? "1" : "0") + "\" data-game-wind=\"" + ShortestRealText(live.gameWind) + "\">" +
+                       Base64(live.configBytes) + "</script>\n";
     if (!live.flightName.empty()) {
         html += "<script type=\"application/octet-stream\" id=\"atmosphere-flight\" data-name=\"" +
                 EscapeMarkup(live.flightName) + "\">" + Base64(live.flightBytes) + "</script>\n";

@@ -26,7 +26,8 @@ struct ReportPage {
     // the web module (tools/preview/web_module.h).
     struct Live {
         std::string configBytes;
-        std::string weather = "CLOUDS";  // of the climb; the start of a flight file
+        std::string configName = "atmosphere.ini";  // the file's name, without its folder
+        std::string weather = "CLOUDS";             // of the climb; the start of a flight file
         float speed = 2.0f;
         bool inVehicle = false;
         float gameWind = 3.0f;

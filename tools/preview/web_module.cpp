@@ -15,9 +15,9 @@
 #define ATMOSPHERE_BACK ".previous\n"
 #endif
 
-#define ATMOSPHERE_EMBED(name, path)                                                                         \
+#define ATMOSPHERE_EMBED(name, path)                                                                           \
     asm(ATMOSPHERE_READ_ONLY ".global " #name "_begin\n" #name "_begin:\n.incbin \"" path "\"\n.global " #name \
-        "_end\n" #name "_end:\n.byte 0\n" ATMOSPHERE_BACK)
+                             "_end\n" #name "_end:\n.byte 0\n" ATMOSPHERE_BACK)
 
 ATMOSPHERE_EMBED(atmosphere_web_module, ATMOSPHERE_WEB_MODULE);
 ATMOSPHERE_EMBED(atmosphere_web_page, ATMOSPHERE_WEB_PAGE);

@@ -208,19 +208,20 @@ def page_check_arguments(*more):
     return parser.parse_args()
 
 
-def fresh_work(work, config):
-    """Empties the folder `work` and copies `config` into it as
-    atmosphere.ini; returns that copy's path."""
+def fresh_work(work, config, name="atmosphere.ini"):
+    """Empties the folder `work` and copies `config` into it as `name`;
+    returns that copy's path."""
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    copy = os.path.join(work, "atmosphere.ini")
+    copy = os.path.join(work, name)
     shutil.copyfile(config, copy)
     return copy
 
 
 def main():
     arguments = page_check_arguments(("--flight", True), ("--screenshot", False))
-    config = fresh_work(arguments.work, arguments.config)
+    # Another name than the module's own: the page must name the file as the tool did.
+    config = fresh_work(arguments.work, arguments.config, "my-atmosphere.ini")
     output = os.path.join(arguments.work, "preview")
     run = subprocess.run([arguments.tool, "run", config, "--flight", arguments.flight, "--output", output],
                          capture_output=True, text=True, timeout=TIMEOUT)
