@@ -17,7 +17,12 @@
 #include <string>
 #include <string_view>
 
+#include "config/settings.h"
+#include "tools/preview/chart.h"
 #include "tools/preview/commands.h"
+#include "tools/preview/flight.h"
+#include "tools/preview/report.h"
+#include "tools/preview/runner.h"
 
 namespace {
 
@@ -89,8 +94,32 @@ void TenHoursWithEvents(benchmark::State& state) {
     Run(state, flight);
 }
 
+// What the report page does on each edit, natively: the default climb
+// (CLOUDS, 2 units a frame, to a tenth above the space zone) with its chart
+// and zone table, no output written. The page's own figure for the same
+// flight: `ctest --preset web -V`.
+void EditFlight(benchmark::State& state) {
+    const std::string config = ATMOSPHERE_SOURCE_DIR "/atmosphere.ini";
+    preview::PreloadConfiguration(config);
+    const float top = Settings.Weather[2].SpaceZoneStart * 1.1f;
+    size_t frames = 0;
+    for (auto _ : state) {
+        auto flight = preview::BuildClimb(2, 2.0f, top, false, 3.0f);
+        const preview::RunInfo info{config, "climb in CLOUDS", flight->frameCount};
+        preview::ZoneSummary summary(info);
+        preview::ChartBuilder chart(info);
+        preview::RunOptions options;
+        options.observers = {&summary, &chart};
+        preview::RunFlight(config, *flight, options);
+        benchmark::DoNotOptimize(chart.Render());
+        frames = flight->frameCount;
+    }
+    state.counters["frames"] = static_cast<double>(frames);
+}
+
 }  // namespace
 
+BENCHMARK(EditFlight)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(DefaultClimb)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(OneHourPlain)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(OneHourWithEvents)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

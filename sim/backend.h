@@ -3,13 +3,15 @@
 // the module is entered through its DllMain, the game image is pages of our
 // own (pages_*.cpp), and the script runs on a coroutine of the system's
 // (coroutine_stack.cpp on x86-64 Linux, coroutine_thread.cpp on other
-// processors, coroutine_fiber.cpp on Windows). Windows stand-in
-// (windows/backend_win32.cpp): the script runs on a fiber, and game.exe
-// loads the real DLL and owns the image.
+// processors, coroutine_fiber.cpp on Windows; in the browser, which cannot
+// switch stacks, web/coroutine_inline.cpp runs it on the caller's stack).
+// Windows stand-in (windows/backend_win32.cpp): the script runs on a fiber,
+// and game.exe loads the real DLL and owns the image.
 // Internal to sim/; tests and tools use sim/session.h.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,15 +28,35 @@ namespace sim::backend {
 class ScriptCoroutine {
 public:
     virtual ~ScriptCoroutine() = default;
-    // Game side: runs the script until its next Suspend or until it returns.
-    virtual void Resume() = 0;
-    // Script side: gives control back to the game until the next Resume.
+    // Game side: the script's part of the frame that has begun. A coroutine
+    // with a stack of its own returns at the script's next Suspend, or when
+    // it returns, and the caller ends the frame. The browser's cannot switch
+    // stacks: the script runs on the caller's, which cannot be returned to
+    // while the script waits. There, each Suspend calls `betweenFrames`,
+    // which ends the frame and begins the next, and the script goes on while
+    // that returns true. When it returns false, the script is left where it
+    // waits, for good, and RunFrame returns false: the frames have ended.
+    // It returns true when the script has returned.
+    virtual bool RunFrame(const std::function<bool()>& betweenFrames) = 0;
+    // Script side: gives control back to the game until the next frame.
     // When the coroutine is being destroyed it does not return normally.
     virtual void Suspend() = 0;
     // The script's function has returned.
     virtual bool Finished() const = 0;
     // The caller is running on this coroutine.
     virtual bool OnCoroutine() const = 0;
+};
+
+// A coroutine with a stack of its own (Linux, Windows): its part of a frame
+// ends at the script's next Suspend.
+class StackfulCoroutine : public ScriptCoroutine {
+public:
+    bool RunFrame(const std::function<bool()>&) final {
+        Resume();
+        return true;
+    }
+    // Runs the script until its next Suspend or until it returns.
+    virtual void Resume() = 0;
 };
 
 std::unique_ptr<ScriptCoroutine> CreateScriptCoroutine(void (*script)());

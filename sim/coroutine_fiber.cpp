@@ -12,7 +12,7 @@
 namespace sim::backend {
 namespace {
 
-class FiberCoroutine final : public ScriptCoroutine {
+class FiberCoroutine final : public StackfulCoroutine {
 public:
     explicit FiberCoroutine(void (*script)()) : script_(script) {
         fiber_ = CreateFiber(0, &FiberCoroutine::Start, this);

@@ -88,7 +88,7 @@ struct ScriptStopped {};
 // and for the sanitizers' larger frames. Pages are committed only when used.
 constexpr size_t StackBytes = size_t{8} << 20;
 
-class StackCoroutine final : public ScriptCoroutine {
+class StackCoroutine final : public StackfulCoroutine {
 public:
     explicit StackCoroutine(void (*script)()) : script_(script) {
         const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));

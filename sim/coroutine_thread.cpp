@@ -16,7 +16,7 @@ namespace {
 // Thrown out of Suspend when the host stops the script; caught at the thread's start.
 struct ScriptStopped {};
 
-class ThreadCoroutine final : public ScriptCoroutine {
+class ThreadCoroutine final : public StackfulCoroutine {
 public:
     explicit ThreadCoroutine(void (*script)()) : script_(script) {}
 

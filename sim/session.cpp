@@ -59,6 +59,22 @@ struct Session::State {
     size_t callArgumentCount = 0;
     uint64_t slots[NativeResultSlots] = {};
 
+    void BeginFrame() {
+        if (paced) {
+            const uint64_t wall = WallMilliseconds();
+            if (wall < nextFrameWall) SleepMilliseconds(static_cast<uint32_t>(nextFrameWall - wall));
+            nextFrameWall = std::max(wall, nextFrameWall) + options.frameMilliseconds;
+        }
+        ++frame;
+        now += options.frameMilliseconds;
+        world.BeginFrame(options.frameMilliseconds);
+        if (script != nullptr && !coroutine) coroutine = backend::CreateScriptCoroutine(script);
+    }
+
+    void EndFrame() {
+        if (options.keepHistory) history.push_back(world);
+    }
+
     TraceCaller Caller() const {
         return coroutine && coroutine->OnCoroutine() ? TraceCaller::Script : TraceCaller::Game;
     }
@@ -142,25 +158,29 @@ int Session::CallEntry(uint32_t reason) {
 // --- Frames -------------------------------------------------------------------
 
 void Session::RunFrames(uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) {
-        State& s = *state_;
-        if (s.paced) {
-            const uint64_t now = WallMilliseconds();
-            if (now < s.nextFrameWall) SleepMilliseconds(static_cast<uint32_t>(s.nextFrameWall - now));
-            s.nextFrameWall = std::max(now, s.nextFrameWall) + s.options.frameMilliseconds;
-        }
-        ++s.frame;
-        s.now += s.options.frameMilliseconds;
-        s.world.BeginFrame(s.options.frameMilliseconds);
-        if (s.script != nullptr && !s.coroutine) s.coroutine = backend::CreateScriptCoroutine(s.script);
+    if (count == 0) return;
+    RunFramesWhile([&count] { return --count > 0; });
+}
+
+void Session::RunFramesWhile(const std::function<bool()>& next) {
+    State& s = *state_;
+    // Ends the frame, and begins the next while `next` wants one.
+    const std::function<bool()> betweenFrames = [&s, &next] {
+        s.EndFrame();
+        if (!next()) return false;
+        s.BeginFrame();
+        return true;
+    };
+    s.BeginFrame();
+    for (;;) {
         if (s.coroutine && !s.coroutine->Finished()) {
-            s.coroutine->Resume();
+            if (!s.coroutine->RunFrame(betweenFrames)) return;  // the frames ended in the script's waits
             if (s.coroutine->Finished() && !s.scriptFinishedReported) {
                 s.scriptFinishedReported = true;
                 s.Record(TraceKind::Event, "ScriptReturned");
             }
         }
-        if (s.options.keepHistory) s.history.push_back(s.world);
+        if (!betweenFrames()) return;
     }
 }
 

@@ -88,6 +88,13 @@ public:
     // frame, resumes the registered script until its next scriptWait, and
     // keeps a copy of the world in History() (unless keepHistory is off).
     void RunFrames(uint32_t count = 1);
+    // Runs frames while `next`, called after each, returns true: the game's
+    // work between two frames (a flight's inputs and samples). In the
+    // browser the script runs on the caller's stack and `next` inside the
+    // script's wait, so the frames of one session run in one call: the
+    // script cannot wait across two calls there (the simulator tools and the
+    // page make one call a flight).
+    void RunFramesWhile(const std::function<bool()>& next);
     uint32_t Frame() const;  // frames begun so far
 
     // --- Keyboard, as a real keyboard sends it ---------------------------------

@@ -44,8 +44,7 @@
             values.push(pointer);
             if (index === 0) values.push(arg.length);  // the file comes first, with its size
         });
-        // The answer is fetched apart: a flight's function loses its return
-        // value to the coroutine's switches (web/page_api.cpp).
+        // The answer is fetched apart, with its length: it may hold NUL.
         module["_atmosphere_" + name](...values);
         const answer = module._atmosphere_answer();
         const bytes = module.HEAPU8.subarray(answer, answer + module._atmosphere_answer_size());
@@ -65,13 +64,43 @@
         return node;
     }
 
-    // Puts the report's markup `html` in place of the element `id`.
+    // Makes the node `old` into `made`, changing only what differs: the
+    // browser then lays out and paints again only what an edit changed (a
+    // whole section put in anew cost it as much as the flight).
+    function morph(old, made) {
+        if (old.nodeType !== made.nodeType || old.nodeName !== made.nodeName) {
+            old.replaceWith(made);
+            return;
+        }
+        if (old.nodeType !== Node.ELEMENT_NODE) {
+            if (old.nodeValue !== made.nodeValue) old.nodeValue = made.nodeValue;
+            return;
+        }
+        for (const attribute of made.attributes) {
+            if (old.getAttributeNS(attribute.namespaceURI, attribute.localName) !== attribute.value) {
+                old.setAttributeNS(attribute.namespaceURI, attribute.name, attribute.value);
+            }
+        }
+        for (const attribute of [...old.attributes]) {
+            if (!made.hasAttributeNS(attribute.namespaceURI, attribute.localName)) old.removeAttributeNode(attribute);
+        }
+        const olds = [...old.childNodes];
+        const mades = [...made.childNodes];
+        mades.forEach((child, index) => (index < olds.length ? morph(olds[index], child) : old.append(child)));
+        for (const child of olds.slice(mades.length)) child.remove();
+    }
+
+    // Puts the report's markup `html` in place of what the element `id` shows.
     function replace(id, html) {
         const old = document.getElementById(id);
         if (!old || !html) return;
         const made = document.createElement("template");
         made.innerHTML = html;
-        if (made.content.firstElementChild) old.replaceWith(made.content.firstElementChild);
+        const drawn = made.content.firstElementChild;
+        if (!drawn) return;
+        if (drawn.id === id) morph(old, drawn);
+        else if (old.firstElementChild) morph(old.firstElementChild, drawn);  // a container: the chart's
+        else old.append(drawn);
     }
 
     function edited() {
@@ -97,7 +126,7 @@
     function fly(text, weathers) {
         const answer = call("fly", text, flown, speed);
         document.getElementById("live-status").textContent = answer.startsWith("error: ") ? answer.slice(7) : "";
-        document.getElementById("flight-chart").innerHTML = call("chart");
+        replace("flight-chart", call("chart"));
         replace("zone-section", call("zones"));
         for (const name of weathers) replace("weather-" + name, call("weather", text, name));
     }

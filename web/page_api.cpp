@@ -262,9 +262,8 @@ EMSCRIPTEN_KEEPALIVE const char* atmosphere_lists() {
     return Answer(nlohmann::json{{"clouds", CloudNames}, {"weathers", WeatherNames}, {"keys", keys}}.dump());
 }
 
-// The last answer, and its length (it may hold NUL bytes). A flight's
-// function cannot hand its answer back itself: the switches to the script's
-// coroutine unwind its call (ASYNCIFY), and its return value is lost.
+// The last answer, and its length: it may hold NUL bytes, which a C
+// string's return cannot carry.
 EMSCRIPTEN_KEEPALIVE const char* atmosphere_answer() { return result.c_str(); }
 EMSCRIPTEN_KEEPALIVE size_t atmosphere_answer_size() { return result.size(); }
 

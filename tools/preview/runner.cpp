@@ -388,13 +388,17 @@ void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& 
     ConfigFileInUse configFile(location.directory);
     FrameSample sample;  // one sample, reused: its texts keep their storage
     int previousRow = -1;
-    for (size_t f = 0; haveInput; ++f) {
+    size_t f = 0;
+    // Before a frame: the flight's inputs.
+    const auto begin = [&] {
         sample.frame = static_cast<int>(f);
         sample.events.clear();
         events.CollectInto(&sample);
         ApplyInputs(input, session, sample, copy ? &*copy : nullptr);
         if (!input.edits.empty()) configFile.Forget();
-        session.RunFrames(1);
+    };
+    // After it: the sample for the observers, and the next frame's inputs.
+    const auto next = [&] {
         SampleWorld(session.world(), sample);
         SampleModule(sample, configFile);
         if (previousRow >= 0 && Zone.currentWeatherIndex != previousRow) {
@@ -403,8 +407,15 @@ void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& 
         previousRow = Zone.currentWeatherIndex;
         events.CollectInto(nullptr);
         for (FrameObserver* observer : options.observers) observer->Frame(sample);
-        if (options.progress && (f + 1) % 8192 == 0) options.progress(f + 1);
-        haveInput = flight.Next(input);
+        ++f;
+        if (options.progress && f % 8192 == 0) options.progress(f);
+        if (!flight.Next(input)) return false;
+        begin();
+        return true;
+    };
+    if (haveInput) {
+        begin();
+        session.RunFramesWhile(next);
     }
     session.Unload();
     session.CloseLog();
