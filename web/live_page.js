@@ -388,6 +388,10 @@
         const flightBytes = flightData ? atob(flightData.textContent.trim()) : "";
         call("flight", flightBytes, flightData ? flightData.dataset.name : "", data.dataset.weather || "CLOUDS",
             Number(data.dataset.vehicle || 0), Number(data.dataset.gameWind || 3), data.dataset.name || "atmosphere.ini");
+        // The files beside it that the module may read in its place, as the tool found them.
+        for (const beside of document.querySelectorAll("script.atmosphere-beside")) {
+            call("beside", atob(beside.textContent.trim()), beside.dataset.name);
+        }
         lists = JSON.parse(call("lists"));
         settings = JSON.parse(call("settings", current));
         build();

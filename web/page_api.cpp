@@ -148,6 +148,16 @@ EMSCRIPTEN_KEEPALIVE void atmosphere_flight(const char* bytes, size_t size, cons
     pageFlight = {name, start < 0 ? 2 : start, inVehicle != 0, gameWind};
 }
 
+// A file beside the settings file that the module may read in its place
+// (the alternate file it names, a numbered file), as the tool found it. A
+// name with a folder in it is not taken: the tool leaves those out.
+EMSCRIPTEN_KEEPALIVE void atmosphere_beside(const char* bytes, size_t size, const char* name) {
+    const std::string_view given = name;
+    if (given.empty() || given == "." || given == ".." || given.find_first_of("/\\") != std::string_view::npos) return;
+    const std::string path = std::string(GameFolder) + "/" + name;
+    WriteFile(GameFolder, path.c_str(), bytes, size);
+}
+
 // timeline.csv of the page's flight with the file `bytes`, as `atmosphere-sim
 // run` writes it: the built-in climb in `weather` (any case) at `speed` units
 // per frame, or with `weather` empty the flight file. The chart and the zone

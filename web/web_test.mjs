@@ -85,6 +85,27 @@ try {
     }
     const check = call("check", ini);
     expect("the findings are the tool's", check === nativeCheck, firstDifference(check, nativeCheck));
+
+    // A file that redirects to another, and a flight whose tag picks a numbered file: the page
+    // carries the files beside the file that the tool's module read, and its module reads them.
+    const redirecting = call("edit", call("edit", ini, "GLOBAL", "EnableAlternateConfigFile", "1"), "GLOBAL",
+                             "AlternateConfigFile", "other.ini");
+    writeFileSync(path.join(folder, "atmosphere.ini"), Buffer.from(redirecting, "latin1"));
+    writeFileSync(path.join(folder, "other.ini"), Buffer.from(call("edit", ini, "CLOUDS", "CloudZoneStart", "600"), "latin1"));
+    writeFileSync(path.join(folder, "atmosphere2.ini"), Buffer.from(call("edit", ini, "CLOUDS", "CloudZoneEnd", "1300"), "latin1"));
+    const tagged = "frame,altitude,weather,vehicle,keys,tags\n0,0,,,,\n400,1500,,,,fileindex=2\n800,0,,,,\n";
+    writeFileSync(path.join(folder, "tagged.csv"), tagged);
+    execFileSync(nativeTool, ["run", "atmosphere.ini", "--flight", "tagged.csv", "--output", "beside"], { cwd: folder, stdio: "pipe" });
+    const page = readFileSync(path.join(folder, "beside", "report.html"), "latin1");
+    const beside = [...page.matchAll(/<script [^>]*class="atmosphere-beside" data-name="([^"]*)">([^<]*)<\/script>/g)];
+    expect("the page carries the alternate and the numbered file",
+           beside.map((match) => match[1]).join(" ") === "atmosphere2.ini other.ini", beside.map((match) => match[1]).join(" "));
+    for (const [, name, bytes] of beside) call("beside", Buffer.from(bytes, "base64").toString("latin1"), name);
+    call("flight", tagged, "tagged.csv", "CLOUDS", 0, 3, "atmosphere.ini");
+    const besideFlown = call("timeline", redirecting, "", 2);
+    const nativeBeside = readFileSync(path.join(folder, "beside", "timeline.csv"), "latin1");
+    expect("a flight that reads the files beside the file is the tool's", besideFlown === nativeBeside,
+           firstDifference(besideFlown, nativeBeside));
     console.log(`web run of the default climb: ${webMilliseconds.toFixed(0)} ms, ${timeline.split("\n").length - 2} frames`);
 } finally {
     rmSync(folder, { recursive: true, force: true });

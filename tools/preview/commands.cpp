@@ -36,6 +36,9 @@ namespace fs = std::filesystem;
 
 // The climb ends a tenth above the space zone's start, so every zone shows.
 constexpr float ClimbHeadroom = 1.1f;
+// What the report page carries of the files beside the settings file: a
+// folder of settings files is tens of kilobytes, and the page stays small.
+constexpr uintmax_t MaxBesideBytes = 1024 * 1024;
 
 // Writes every output to a temporary name first and renames them together at
 // the end, so a failure leaves no partial output behind.
@@ -266,6 +269,20 @@ int RunPreviewCommand(const RunRequest& request, std::ostream& out, std::ostream
     if (!request.flightFile.empty()) {
         page.live.flightName = request.flightFile;
         page.live.flightBytes = FileBytes(request.flightFile);
+    }
+    // And the files the module may read in its place, so that the page's
+    // flights read what the tool's read. A name with a folder in it, or
+    // beyond the page's share, is left out: there the page's module finds no
+    // such file.
+    const std::filesystem::path folder = std::filesystem::absolute(PathFromText(request.configPath)).parent_path();
+    size_t besideBytes = 0;
+    for (const std::string& name : FilesBeside(request.configPath)) {
+        std::error_code error;
+        const std::filesystem::path path = folder / PathFromText(name);
+        const uintmax_t size = std::filesystem::file_size(path, error);
+        if (error || name.find_first_of("/\\") != std::string::npos || besideBytes + size > MaxBesideBytes) continue;
+        besideBytes += size;
+        page.live.besideFiles.emplace_back(name, FileBytes(path.string()));
     }
     PreloadConfiguration(request.configPath);  // the page shows the file's settings
     const bool written =

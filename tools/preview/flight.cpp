@@ -73,7 +73,9 @@ class LineReader {
 public:
     LineReader(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {}
 
-    // The next line without its '\n'; false at the end of the text.
+    // The next line without its end; false at the end of the text. A line
+    // ends at LF, CR LF, or a CR alone (a file saved with old Mac line ends
+    // would otherwise be one line, its header, and no frame).
     bool Next(std::string& line) {
         line.clear();
         std::streambuf* buffer = in_.rdbuf();
@@ -82,6 +84,10 @@ public:
         if (c == std::char_traits<char>::eof()) return false;
         ++number_;
         for (; c != std::char_traits<char>::eof() && c != '\n'; c = buffer->sbumpc()) {
+            if (c == '\r') {
+                if (buffer->sgetc() == '\n') buffer->sbumpc();
+                break;
+            }
             if (line.size() == LongestLine) {
                 Error().Fail("the line is longer than " + std::to_string(LongestLine) +
                              " characters; is this a flight file?");

@@ -281,6 +281,10 @@ std::string LiveScripts(const ReportPage::Live& live) {
         html += "<script type=\"application/octet-stream\" id=\"atmosphere-flight\" data-name=\"" +
                 EscapeMarkup(live.flightName) + "\">" + Base64(live.flightBytes) + "</script>\n";
     }
+    for (const auto& [name, bytes] : live.besideFiles) {
+        html += "<script type=\"application/octet-stream\" class=\"atmosphere-beside\" data-name=\"" +
+                EscapeMarkup(name) + "\">" + Base64(bytes) + "</script>\n";
+    }
     return html + "<script>" + std::string(module) + "</script>\n<script>" + std::string(script) + "</script>\n";
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/preview/checker.h"
@@ -33,6 +34,9 @@ struct ReportPage {
         float gameWind = 3.0f;
         std::string flightName;   // the flight file as the tool was given it; empty: the climb
         std::string flightBytes;  // its text
+        // The files beside it that the module may read in its place (name,
+        // bytes): the alternate file it names, the numbered files.
+        std::vector<std::pair<std::string, std::string>> besideFiles;
     } live;
 };
 

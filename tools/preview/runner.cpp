@@ -1,6 +1,7 @@
 // The preview's flight runner over the simulated host.
 #include "tools/preview/runner.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -131,6 +132,28 @@ std::string AlternateOf(const std::string& directory, const std::string& fileNam
     return alternate != nullptr ? alternate : "";
 }
 
+bool IsNumberedFile(const std::string& name) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.size() > 14 && lower.rfind("atmosphere", 0) == 0 && lower.ends_with(".ini");
+}
+
+std::vector<std::string> FilesBeside(const ConfigLocation& location) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(PathFromText(location.directory), error)) {
+        const std::string name = entry.path().filename().string();
+        if (IsNumberedFile(name) && name != location.fileName && entry.is_regular_file(error)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());  // the folder's order is the file system's
+    const std::string alternate = AlternateOf(location.directory, location.fileName);
+    if (!alternate.empty() && alternate != location.fileName &&
+        std::find(names.begin(), names.end(), alternate) == names.end()) {
+        names.push_back(alternate);
+    }
+    return names;
+}
+
 // A flight that saves the settings file works on a copy of it in a folder of
 // its own, so that the modder's file (perhaps the one beside the game) is
 // never written and every run starts from the same bytes. The copy holds the
@@ -143,14 +166,8 @@ public:
         const fs::path from = PathFromText(location.directory);
         folder_ = MakeFolder();
         std::error_code error;
-        for (const fs::directory_entry& entry : fs::directory_iterator(from, error)) {
-            const std::string name = entry.path().filename().string();
-            if (IsNumberedFile(name) && entry.is_regular_file(error)) Copy(from, name);
-        }
+        for (const std::string& name : FilesBeside(location)) Copy(from, name);
         Copy(from, fileName_);
-        if (const std::string alternate = AlternateOf(location.directory, fileName_); !alternate.empty()) {
-            Copy(from, alternate);
-        }
         // Only a file has bytes to restore (a folder reads as no file, as in the module).
         const fs::path original = from / PathFromText(fileName_);
         originalThere_ = fs::is_regular_file(original, error);
@@ -212,12 +229,6 @@ private:
             "the flight saves the settings file, which it does on a copy, but no folder for the copy "
             "could be made in " +
             base.string());
-    }
-
-    static bool IsNumberedFile(const std::string& name) {
-        std::string lower = name;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return lower.size() > 14 && lower.rfind("atmosphere", 0) == 0 && lower.ends_with(".ini");
     }
 
     void Copy(const std::filesystem::path& from, const std::string& name) const {
@@ -347,6 +358,8 @@ std::string WeatherNameOfHash(uint32_t hash) {
     std::snprintf(buffer, sizeof buffer, "0x%08X", hash);
     return buffer;
 }
+
+std::vector<std::string> FilesBeside(const std::string& configPath) { return FilesBeside(Locate(configPath)); }
 
 void PreloadConfiguration(const std::string& configPath) {
     ResetModule();

@@ -36,6 +36,12 @@ struct RunOptions {
 // first, so runs do not leak into each other. Nothing is kept per frame.
 void RunFlight(const std::string& configPath, Flight& flight, const RunOptions& options);
 
+// The files beside the settings file `configPath` that the module may read
+// in its place: the numbered files that the "fileindex" tag chooses
+// (atmosphere*.ini) and the alternate file the file names. Their names,
+// without the folder; the file's own is not among them.
+std::vector<std::string> FilesBeside(const std::string& configPath);
+
 // A whole run kept in memory, for tests and short flights.
 struct PreviewRun {
     Timeline timeline;

@@ -232,14 +232,29 @@ TEST(PreviewChart, EscapesTextThatWouldBreakTheDocument) {
 
 TEST(PreviewFlightFile, ReplaysKeyFramesHotkeysAndTags) {
     TempDir dir;
-    const std::string path = dir.Write("flight.csv",
-                                       "# a short hop\n"
-                                       "frame,altitude,weather,vehicle,keys,tags\n"
-                                       "0,0,Thunder,0,,\n"  // weather names in any case
-                                       "10,1000,,1,debug,fileindex=3\n"
-                                       "20,500,,,reload;onoff,reload=1\n");
+    const std::string text =
+        "# a short hop\n"
+        "frame,altitude,weather,vehicle,keys,tags\n"
+        "0,0,Thunder,0,,\n"  // weather names in any case
+        "10,1000,,1,debug,fileindex=3\n"
+        "20,500,,,reload;onoff,reload=1\n";
+    const std::string path = dir.Write("flight.csv", text);
     const auto flight = preview::ReadFlightFile(path, 2, false, 3.0f);
     const std::vector<preview::FlightFrame> frames = preview::AllFrames(*flight);
+    // Windows and old Mac line ends read as the same flight.
+    for (const char* end : {"\r\n", "\r"}) {
+        std::string ended;
+        for (const char c : text) ended += c == '\n' ? std::string(end) : std::string(1, c);
+        const auto other = preview::ReadFlightFile(dir.Write("ended.csv", ended), 2, false, 3.0f);
+        const std::vector<preview::FlightFrame> same = preview::AllFrames(*other);
+        ASSERT_EQ(same.size(), frames.size()) << "line end " << (end[1] ? "CR LF" : "CR");
+        for (size_t f = 0; f < frames.size(); ++f) {
+            EXPECT_EQ(same[f].altitude, frames[f].altitude);
+            EXPECT_EQ(same[f].weather, frames[f].weather);
+            EXPECT_EQ(same[f].keys, frames[f].keys);
+            EXPECT_EQ(same[f].tags, frames[f].tags);
+        }
+    }
     ASSERT_EQ(frames.size(), 21u);
     EXPECT_FLOAT_EQ(frames[5].altitude, 500.0f);
     EXPECT_FLOAT_EQ(frames[15].altitude, 750.0f);
@@ -268,6 +283,7 @@ TEST(PreviewFlightFile, MalformedLinesNameTheLineAndTheReason) {
         const char* expected;
     } cases[] = {
         {"0,0\n5,abc\n", ":2: altitude \"abc\""},
+        {"0,0\r5,abc\r", ":2: altitude \"abc\""},
         {"0,0\n\n10,5\n5,7\n", ":4: frame 5 does not come after frame 10"},
         {"frame,altitude,colour\n", ":1: unknown column \"colour\""},
         {"0,0,RAINY\n", ":1: weather \"RAINY\""},
