@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <streambuf>
@@ -94,6 +95,16 @@ public:
             }
             line += static_cast<char>(c);
         }
+        if (number_ == 1) TakeEncoding(line);
+        for (const char c : line) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x20 || c == '\t') continue;
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", byte);
+            Error().Fail(std::string("the line holds the byte ") + code +
+                         (byte == 0 ? ", as a file saved as UTF-16 does after every letter: save it as UTF-8 or ANSI"
+                                    : ": a flight file is text, and this is not"));
+        }
         return true;
     }
 
@@ -101,6 +112,15 @@ public:
     LineError Error() const { return LineError(name_, number_); }
 
 private:
+    // The first line's byte-order mark: UTF-8's is dropped (Excel's "CSV
+    // UTF-8" and Notepad write it); UTF-16's is named.
+    void TakeEncoding(std::string& line) const {
+        if (line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+        if (line.starts_with("\xFF\xFE") || line.starts_with("\xFE\xFF")) {
+            Error().Fail("the file is UTF-16 text: save it as UTF-8 or ANSI");
+        }
+    }
+
     std::istream& in_;
     std::string name_;
     int number_ = 0;

@@ -241,13 +241,13 @@ TEST(PreviewFlightFile, ReplaysKeyFramesHotkeysAndTags) {
     const std::string path = dir.Write("flight.csv", text);
     const auto flight = preview::ReadFlightFile(path, 2, false, 3.0f);
     const std::vector<preview::FlightFrame> frames = preview::AllFrames(*flight);
-    // Windows and old Mac line ends read as the same flight.
-    for (const char* end : {"\r\n", "\r"}) {
-        std::string ended;
+    // Windows and old Mac line ends, and UTF-8's byte-order mark, read as the same flight.
+    for (const auto& [start, end] : {std::pair{"", "\r\n"}, std::pair{"", "\r"}, std::pair{"\xEF\xBB\xBF", "\n"}}) {
+        std::string ended = start;
         for (const char c : text) ended += c == '\n' ? std::string(end) : std::string(1, c);
         const auto other = preview::ReadFlightFile(dir.Write("ended.csv", ended), 2, false, 3.0f);
         const std::vector<preview::FlightFrame> same = preview::AllFrames(*other);
-        ASSERT_EQ(same.size(), frames.size()) << "line end " << (end[1] ? "CR LF" : "CR");
+        ASSERT_EQ(same.size(), frames.size()) << "line end " << (end[1] ? "CR LF" : end[0] == '\r' ? "CR" : "BOM");
         for (size_t f = 0; f < frames.size(); ++f) {
             EXPECT_EQ(same[f].altitude, frames[f].altitude);
             EXPECT_EQ(same[f].weather, frames[f].weather);
@@ -287,7 +287,9 @@ TEST(PreviewFlightFile, MalformedLinesNameTheLineAndTheReason) {
         {"0,0\n\n10,5\n5,7\n", ":4: frame 5 does not come after frame 10"},
         {"frame,altitude,colour\n", ":1: unknown column \"colour\""},
         {"0,0,RAINY\n", ":1: weather \"RAINY\""},
-        {std::string("0,0,CLEAR\0X\n", 12), ":1: weather \"CLEAR"},
+        {std::string("0,0,CLEAR\0X\n", 12), ":1: the line holds the byte 0x00, as a file saved as UTF-16 does"},
+        {"\xFF\xFE" + std::string("f\0r\0", 4), ":1: the file is UTF-16 text"},
+        {"0,0\n5,\x01\n", ":2: the line holds the byte 0x01: a flight file is text"},
         {"0,0,,2\n", ":1: vehicle must be 0 or 1"},
         {"0,0,,,jump\n", ":1: key \"jump\""},
         {"0,0,,,,teleport=1\n", ":1: tag \"teleport\""},
